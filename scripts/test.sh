@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Runs every test: the native build, the sanitizer build, and the Windows
+# cross build under Wine. Installs what it needs first.
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+scripts/setup.sh test || exit 1
+
+passed=0
+failed=0
+status=0
+
+step() {
+    echo
+    echo "=== $*"
+}
+
+# Runs one preset's build and tests, adding its counts to the totals.
+run_preset() {
+    local preset=$1
+    step "$preset: configure and build"
+    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
+        echo "$preset: build failed"
+        failed=$((failed + 1))
+        status=1
+        return
+    fi
+    step "$preset: tests"
+    local log
+    log=$(mktemp)
+    ctest --preset "$preset" -j "$(nproc)" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    local line total bad
+    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+    rm -f "$log"
+    if [ -n "$line" ]; then
+        total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+        bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+        passed=$((passed + total - bad))
+        failed=$((failed + bad))
+    fi
+    if [ "$rc" -ne 0 ]; then
+        status=1
+        [ -z "$line" ] && failed=$((failed + 1))
+    fi
+}
+
+step "format"
+if ! git ls-files -z '*.cpp' '*.hpp' | xargs -0 clang-format --dry-run --Werror; then
+    echo "format: run clang-format -i on the files above"
+    failed=$((failed + 1))
+    status=1
+fi
+
+run_preset linux
+run_preset sanitize
+run_preset windows
+
+echo
+echo "${passed} passed, ${failed} failed"
+exit $status

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs a Windows program of ours under Wine, in the project's own prefix.
+# Used by CTest for the cross build (CMAKE_CROSSCOMPILING_EMULATOR).
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${VORLUNE_WINEPREFIX:-$repo/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
+wine=/usr/lib/wine/wine64
+
+if [ ! -x "$wine" ]; then
+    echo "wine-run: $wine not found (apt-get install wine64)" >&2
+    exit 127
+fi
+
+# The first run makes the prefix (about 15 s); later runs reuse it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        "$wine" wineboot -i >/dev/null 2>&1
+        /usr/lib/wine/wineserver -w
+    fi
+) 9>"$WINEPREFIX.lock"
+
+exec "$wine" "$@"

@@ -1,0 +1,83 @@
+#include "exports.hpp"
+
+#include <png.h>
+
+#include <cerrno>
+
+#include "atomic_file.hpp"
+#include "scene/ball_geometry.hpp"
+#include "texture/texture_program.hpp"
+
+namespace vorlune::tool {
+
+namespace {
+
+bool endsWith(const std::string& text, const char* ending) {
+    const std::string tail(ending);
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void writePpm(AtomicFile& file, const std::uint8_t* pixels) {
+    std::fputs("P6\n256 256\n255\n", file.stream());
+    std::fwrite(pixels, 1, kLayerBytes, file.stream());
+}
+
+void writePng(AtomicFile& file, const std::uint8_t* pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = kLayerSize;
+    image.height = kLayerSize;
+    image.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_stdio(&image, file.stream(), 0, pixels, 0, nullptr)) {
+        const std::string reason = image.message;
+        png_image_free(&image);
+        throw WriteError("cannot write " + file.path() + ": png_image_write_to_stdio: " + reason);
+    }
+}
+
+// Streams the triangles of each level as they are polygonised.
+class ObjSink {
+  public:
+    explicit ObjSink(std::FILE* out) : out_(out) {}
+
+    // polygoniseShells draws the outer level first, then the inner one.
+    void beginTriangles() { std::fprintf(out_, "g %s\n", batches_++ == 0 ? "outer" : "inner"); }
+    void endTriangles() {}
+    void corner(const Vector3& normal, const Vector3& vertex) {
+        std::fprintf(out_, "vn %.9g %.9g %.9g\nv %.9g %.9g %.9g\n", normal.x, normal.y, normal.z,
+                     vertex.x, vertex.y, vertex.z);
+        if (++corners_ % 3 == 0) {
+            const long a = corners_ - 2, b = corners_ - 1, c = corners_;
+            std::fprintf(out_, "f %ld//%ld %ld//%ld %ld//%ld\n", a, a, b, b, c, c);
+        }
+    }
+    long triangles() const { return corners_ / 3; }
+
+  private:
+    std::FILE* out_;
+    int batches_ = 0;
+    long corners_ = 0;
+};
+
+}  // namespace
+
+void writeTexture(const std::string& path, const std::uint8_t* pixels) {
+    AtomicFile file(path);
+    if (endsWith(path, ".png")) {
+        writePng(file, pixels);
+    } else {
+        writePpm(file, pixels);
+    }
+    file.commit();
+}
+
+long writeShellsObj(const std::string& path, const MetaballField& field) {
+    AtomicFile file(path);
+    ObjSink sink(file.stream());
+    polygoniseShells(field, sink);
+    file.commit();
+    return sink.triangles();
+}
+
+}  // namespace vorlune::tool
