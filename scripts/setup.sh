@@ -7,6 +7,9 @@ set -euo pipefail
 run_packages=(
     cmake ninja-build g++ pkg-config
     libpng-dev
+    libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
+    libx11-dev
+    xvfb x11-utils
 )
 test_packages=(
     "${run_packages[@]}"
@@ -14,6 +17,7 @@ test_packages=(
     libgtest-dev googletest
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
     wine wine64 libwine fonts-wine
+    x11-apps xdotool imagemagick
 )
 
 case "${1:-}" in

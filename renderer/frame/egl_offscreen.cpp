@@ -1,0 +1,107 @@
+#include "frame/egl_offscreen.hpp"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include "gl/gl_headers.hpp"
+
+namespace vorlune {
+
+namespace {
+
+const char* eglErrorName(EGLint error) {
+    switch (error) {
+        case EGL_SUCCESS: return "EGL_SUCCESS";
+        case EGL_NOT_INITIALIZED: return "EGL_NOT_INITIALIZED";
+        case EGL_BAD_ACCESS: return "EGL_BAD_ACCESS";
+        case EGL_BAD_ALLOC: return "EGL_BAD_ALLOC";
+        case EGL_BAD_ATTRIBUTE: return "EGL_BAD_ATTRIBUTE";
+        case EGL_BAD_CONFIG: return "EGL_BAD_CONFIG";
+        case EGL_BAD_CONTEXT: return "EGL_BAD_CONTEXT";
+        case EGL_BAD_CURRENT_SURFACE: return "EGL_BAD_CURRENT_SURFACE";
+        case EGL_BAD_DISPLAY: return "EGL_BAD_DISPLAY";
+        case EGL_BAD_MATCH: return "EGL_BAD_MATCH";
+        case EGL_BAD_NATIVE_PIXMAP: return "EGL_BAD_NATIVE_PIXMAP";
+        case EGL_BAD_NATIVE_WINDOW: return "EGL_BAD_NATIVE_WINDOW";
+        case EGL_BAD_PARAMETER: return "EGL_BAD_PARAMETER";
+        case EGL_BAD_SURFACE: return "EGL_BAD_SURFACE";
+        case EGL_CONTEXT_LOST: return "EGL_CONTEXT_LOST";
+        default: return "unknown EGL error";
+    }
+}
+
+[[noreturn]] void fail(const char* call) {
+    throw std::runtime_error(std::string(call) + " failed: " + eglErrorName(eglGetError()));
+}
+
+}  // namespace
+
+EglOffscreen::EglOffscreen(int width, int height) : width_(width), height_(height) {
+    if (width < 1 || height < 1) throw std::invalid_argument("EglOffscreen: empty size");
+
+    const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!getPlatformDisplay) fail("eglGetProcAddress(eglGetPlatformDisplayEXT)");
+    EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (display == EGL_NO_DISPLAY) fail("eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA)");
+    if (!eglInitialize(display, nullptr, nullptr)) fail("eglInitialize");
+    display_ = display;
+
+    const EGLint configAttributes[] = {
+        EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+        EGL_DEPTH_SIZE, 16, EGL_NONE,
+    };
+    EGLConfig config = nullptr;
+    EGLint configs = 0;
+    if (!eglChooseConfig(display, configAttributes, &config, 1, &configs)) fail("eglChooseConfig");
+    if (configs == 0) throw std::runtime_error("eglChooseConfig: no RGB8 pbuffer config with depth");
+    if (!eglBindAPI(EGL_OPENGL_API)) fail("eglBindAPI(EGL_OPENGL_API)");
+
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    surface_ = eglCreatePbufferSurface(display, config, surfaceAttributes);
+    if (surface_ == EGL_NO_SURFACE) fail("eglCreatePbufferSurface");
+    // The default context is a compatibility profile: immediate mode and GLU work.
+    context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    if (context_ == EGL_NO_CONTEXT) fail("eglCreateContext");
+    if (!eglMakeCurrent(display, surface_, surface_, context_)) fail("eglMakeCurrent");
+}
+
+EglOffscreen::~EglOffscreen() {
+    if (!display_) return;
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (context_) eglDestroyContext(display_, context_);
+    if (surface_) eglDestroySurface(display_, surface_);
+    eglTerminate(display_);
+}
+
+std::vector<std::uint8_t> EglOffscreen::readPixels() const {
+    const auto rowBytes = static_cast<std::size_t>(width_) * 3;
+    std::vector<std::uint8_t> bottomUp(rowBytes * static_cast<std::size_t>(height_));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    std::vector<std::uint8_t> topDown(bottomUp.size());
+    for (int y = 0; y < height_; ++y) {
+        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(rowBytes * (height_ - 1 - y)), rowBytes,
+                    topDown.begin() + static_cast<std::ptrdiff_t>(rowBytes * y));
+    }
+    return topDown;
+}
+
+std::vector<float> EglOffscreen::readDepth() const {
+    const auto row = static_cast<std::size_t>(width_);
+    std::vector<float> bottomUp(row * static_cast<std::size_t>(height_));
+    glReadPixels(0, 0, width_, height_, GL_DEPTH_COMPONENT, GL_FLOAT, bottomUp.data());
+    std::vector<float> topDown(bottomUp.size());
+    for (int y = 0; y < height_; ++y) {
+        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(row * (height_ - 1 - y)), row,
+                    topDown.begin() + static_cast<std::ptrdiff_t>(row * y));
+    }
+    return topDown;
+}
+
+}  // namespace vorlune

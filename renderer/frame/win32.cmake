@@ -1,0 +1,1 @@
+# Windows: Vorlune.dll, the full-screen renderer (a program despite its name).

@@ -1,0 +1,43 @@
+#include "scene/scene_driver.hpp"
+
+#include "frame/frame_clock.hpp"
+#include "frame/key_states.hpp"
+#include "frame/render_settings.hpp"
+#include "gl/gl_headers.hpp"
+#include "scene/ball_geometry.hpp"
+#include "scene/ball_renderer.hpp"
+#include "texture/texture_object.hpp"
+
+namespace vorlune {
+
+void sceneStart() {
+    buildTextureSet();
+    sceneField = createSceneField(detailLevel);
+    setTexturing(true);
+}
+
+bool sceneKeepRunning() { return keyStates[kEscapeKey] == 0; }
+
+bool sceneFrame() {
+    if (!sceneClock.started()) sceneClock.start(clockSeconds());
+    sceneClock.advance(clockSeconds());
+    drawScene(sceneClock.sceneTime());
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    return true;
+}
+
+void sceneStop() {
+    releaseTextureSet();
+    sceneField.reset();
+}
+
+void setTexturing(bool on) {
+    if (on) {
+        glEnable(GL_TEXTURE_2D);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+}  // namespace vorlune
