@@ -1,0 +1,76 @@
+#include <windows.h>
+
+#include <memory>
+#include <new>
+#include <string>
+
+#include "frame/key_states.hpp"
+#include "frame/render_settings.hpp"
+#include "frame/win32_render_window.hpp"
+#include "scene/scene_driver.hpp"
+
+namespace vorlune {
+namespace {
+
+void showError(const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), "ERROR", MB_OK | MB_ICONHAND);
+}
+
+// Every message waiting for this thread, quit included, is dispatched; the
+// return tells whether a quit message was among them.
+bool drainMessages() {
+    bool quit = false;
+    MSG message{};
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) quit = true;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return quit;
+}
+
+void run() {
+    auto window = std::make_unique<RenderWindow>("VorluneVC", screenWidth, screenHeight, colourBits,
+                                                 fullScreen);
+    sceneStart();
+
+    // No waiting anywhere: frames go out as fast as the driver takes them, and
+    // every iteration that starts draws and swaps, even the last.
+    bool done = false;
+    while (!done) {
+        if (drainMessages()) done = true;
+        if (!sceneKeepRunning()) done = true;
+        if (!sceneFrame()) done = true;
+        window->swapBuffers();
+    }
+
+    sceneStop();
+    window.reset();
+}
+
+}  // namespace
+}  // namespace vorlune
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace vorlune;
+    keyStates.fill(0);
+    screenWidth = 1024;
+    screenHeight = 768;
+    colourBits = 16;
+    fullScreen = true;
+    textureFilterMode = 2;
+    detailLevel = 3;
+
+    // Whatever goes wrong, the user gets a message and the exit code stays 0.
+    try {
+        run();
+    } catch (const RenderWindowError& error) {
+        showError(std::string(error.what()) + "\n\n" + error.reason());
+    } catch (const std::bad_alloc& error) {
+        showError(std::string("Out of memory\n\noperator new: ") + error.what());
+    } catch (const std::exception& error) {
+        showError(error.what());
+    }
+    keyStates.fill(0);
+    return 0;
+}

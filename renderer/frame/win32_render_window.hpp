@@ -1,0 +1,46 @@
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace vorlune {
+
+// A failed step of the render window's creation. what() is the message the
+// user reads first; reason() names the system call that failed and the
+// system's own explanation.
+class RenderWindowError : public std::runtime_error {
+  public:
+    RenderWindowError(const char* message, std::string reason)
+        : std::runtime_error(message), reason_(std::move(reason)) {}
+
+    const std::string& reason() const { return reason_; }
+
+  private:
+    std::string reason_;
+};
+
+// The renderer's top-level window of class "GLWindow", its own device context,
+// and an OpenGL context current on the creating thread from creation to
+// destruction. Creation may switch the display to the requested mode (and
+// falls back to a centred window when it cannot); destruction always shows
+// the cursor and returns the display to the mode stored in the registry.
+//
+// A failed creation throws RenderWindowError and undoes nothing it did before.
+class RenderWindow {
+  public:
+    RenderWindow(const char* caption, int width, int height, int colourBits, bool fullScreen);
+    ~RenderWindow();
+    RenderWindow(const RenderWindow&) = delete;
+    RenderWindow& operator=(const RenderWindow&) = delete;
+
+    void swapBuffers();
+
+    HWND window = nullptr;
+    HDC deviceContext = nullptr;
+    HGLRC renderContext = nullptr;
+};
+
+}  // namespace vorlune
