@@ -1,0 +1,137 @@
+// vorlune: the renderer as a native X11 program. Full screen by default, a
+// normal window with --window, or a screen-saver hack drawing into the window
+// it is given (-root, -window-id, XSCREENSAVER_WINDOW).
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frame/frame_clock.hpp"
+#include "frame/glx_render_window.hpp"
+#include "frame/key_states.hpp"
+#include "frame/render_settings.hpp"
+#include "frame/x11_errors.hpp"
+#include "frame/x11_options.hpp"
+#include "scene/scene_driver.hpp"
+
+namespace vorlune {
+
+namespace {
+
+constexpr const char* kCaption = "VorluneVC";
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int) {
+    stopRequested = 1;
+}
+
+void installStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+struct DisplayCloser {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+std::unique_ptr<Display, DisplayCloser> openDisplay() {
+    const char* name = std::getenv("DISPLAY");
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        throw X11Error(name == nullptr || *name == '\0'
+                           ? std::string("XOpenDisplay failed: DISPLAY is not set")
+                           : std::string("XOpenDisplay failed: cannot open display \"") + name +
+                                 "\"");
+    }
+    return std::unique_ptr<Display, DisplayCloser>(display);
+}
+
+// The frame loop: events, the keep-running test, a frame, a swap; no waiting
+// anywhere. Returns the number of frames drawn.
+long runFrames(GlxRenderWindow& window) {
+    long frames = 0;
+    bool done = false;
+    while (!done) {
+        if (window.drainEvents()) done = true;
+        if (stopRequested != 0) done = true;
+        if (!sceneKeepRunning()) done = true;
+        // A window destroyed under us has nothing left to draw on.
+        if (window.gone()) break;
+        if (!sceneFrame()) done = true;
+        window.swapBuffers();
+        ++frames;
+    }
+    return frames;
+}
+
+void run(const X11Options& options) {
+    const auto display = openDisplay();
+    installX11ErrorHandlers();
+    // Held keys then repeat as presses alone, with no releases in between.
+    XkbSetDetectableAutoRepeat(display.get(), True, nullptr);
+
+    GlxRenderWindow window(display.get(), options.target, options.windowId, kCaption, screenWidth,
+                           screenHeight);
+    sceneStart();
+    const double start = clockSeconds();
+    const long frames = runFrames(window);
+    const double seconds = clockSeconds() - start;
+    sceneStop();
+
+    if (options.printFrameRate && seconds > 0.0) {
+        std::fprintf(stderr, "vorlune: %ld frames in %.2f s, %.1f fps at %dx%d\n", frames, seconds,
+                     static_cast<double>(frames) / seconds, window.width(), window.height());
+    }
+}
+
+}  // namespace
+
+}  // namespace vorlune
+
+int main(int argc, char** argv) {
+    using namespace vorlune;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    X11Options options;
+    try {
+        options = parseX11Options(args, std::getenv("XSCREENSAVER_WINDOW"));
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "vorlune: %s\n%s", error.what(), x11Usage("vorlune").c_str());
+        return 2;
+    }
+    if (options.showHelp) {
+        std::fputs(x11Usage("vorlune").c_str(), stdout);
+        return 0;
+    }
+
+    keyStates.fill(0);
+    screenWidth = 1024;
+    screenHeight = 768;
+    colourBits = 16;
+    fullScreen = options.target == DrawTarget::fullScreen;
+    textureFilterMode = 2;
+    detailLevel = 3;
+    installStopSignals();
+
+    try {
+        run(options);
+    } catch (const BadWindowError& error) {
+        std::fprintf(stderr, "vorlune: %s\n", error.what());
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vorlune: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,84 @@
+#include "frame/x11_options.hpp"
+
+#include <charconv>
+
+namespace vorlune {
+
+std::optional<std::uint32_t> parseWindowId(std::string_view text) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    if (text.empty()) return std::nullopt;
+    // from_chars would take a leading minus sign for us; an id has none.
+    if (text.front() == '-' || text.front() == '+') return std::nullopt;
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc{} || end != text.data() + text.size() || value == 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+X11Options parseX11Options(const std::vector<std::string>& args, const char* xscreensaverWindow) {
+    X11Options options;
+    bool explicitTarget = false;
+    bool root = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        // Hacks take their options with one dash; people type two.
+        std::string_view arg = args[i];
+        if (arg.size() > 2 && arg.substr(0, 2) == "--") arg.remove_prefix(1);
+
+        if (arg == "-window") {
+            options.target = DrawTarget::window;
+            explicitTarget = true;
+        } else if (arg == "-root") {
+            root = true;
+        } else if (arg == "-window-id") {
+            if (i + 1 == args.size()) throw UsageError("-window-id needs a window id");
+            const std::string& text = args[++i];
+            const auto id = parseWindowId(text);
+            if (!id) throw UsageError("-window-id: bad window id '" + text + "'");
+            options.target = DrawTarget::givenWindow;
+            options.windowId = *id;
+            explicitTarget = true;
+        } else if (arg == "-fps") {
+            options.printFrameRate = true;
+        } else if (arg == "-h" || arg == "-help") {
+            options.showHelp = true;
+        } else {
+            throw UsageError("unknown argument '" + args[i] + "'");
+        }
+    }
+    if (explicitTarget) return options;
+
+    if (xscreensaverWindow != nullptr && *xscreensaverWindow != '\0') {
+        const auto id = parseWindowId(xscreensaverWindow);
+        if (!id) {
+            throw UsageError(std::string("XSCREENSAVER_WINDOW: bad window id '") +
+                             xscreensaverWindow + "'");
+        }
+        options.target = DrawTarget::givenWindow;
+        options.windowId = *id;
+    } else if (root) {
+        options.target = DrawTarget::rootWindow;
+    }
+    return options;
+}
+
+std::string x11Usage(std::string_view program) {
+    std::string text = "usage: ";
+    text += program;
+    text +=
+        " [--window | -root | -window-id ID] [-fps]\n"
+        "  (none)          full screen\n"
+        "  --window        a 1024x768 window\n"
+        "  -root           draw into the root window\n"
+        "  -window-id ID   draw into window ID (decimal or 0x hexadecimal)\n"
+        "  -fps            print the average frame rate on stderr at exit\n"
+        "XSCREENSAVER_WINDOW=ID in the environment draws into that window, as -window-id does.\n";
+    return text;
+}
+
+}  // namespace vorlune
