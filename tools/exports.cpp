@@ -6,7 +6,6 @@
 
 #include "atomic_file.hpp"
 #include "scene/ball_geometry.hpp"
-#include "texture/texture_program.hpp"
 
 namespace vorlune::tool {
 
@@ -18,16 +17,17 @@ bool endsWith(const std::string& text, const char* ending) {
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-void writePpm(AtomicFile& file, const std::uint8_t* pixels) {
-    std::fputs("P6\n256 256\n255\n", file.stream());
-    std::fwrite(pixels, 1, kLayerBytes, file.stream());
+void writePpm(AtomicFile& file, const std::uint8_t* pixels, int width, int height) {
+    std::fprintf(file.stream(), "P6\n%d %d\n255\n", width, height);
+    std::fwrite(pixels, 3, static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                file.stream());
 }
 
-void writePng(AtomicFile& file, const std::uint8_t* pixels) {
+void writePng(AtomicFile& file, const std::uint8_t* pixels, int width, int height) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    image.width = kLayerSize;
-    image.height = kLayerSize;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
     if (!png_image_write_to_stdio(&image, file.stream(), 0, pixels, 0, nullptr)) {
         const std::string reason = image.message;
@@ -62,12 +62,12 @@ class ObjSink {
 
 }  // namespace
 
-void writeTexture(const std::string& path, const std::uint8_t* pixels) {
+void writeImage(const std::string& path, const std::uint8_t* pixels, int width, int height) {
     AtomicFile file(path);
     if (endsWith(path, ".png")) {
-        writePng(file, pixels);
+        writePng(file, pixels, width, height);
     } else {
-        writePpm(file, pixels);
+        writePpm(file, pixels, width, height);
     }
     file.commit();
 }

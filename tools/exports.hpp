@@ -7,9 +7,9 @@
 
 namespace vorlune::tool {
 
-// 256 x 256 RGB picture, row 0 first. The name's ending picks the format:
-// ".ppm" binary PPM, ".png" PNG. Throws WriteError.
-void writeTexture(const std::string& path, const std::uint8_t* pixels);
+// An RGB picture, top row first. The name's ending picks the format: ".png"
+// PNG, anything else binary PPM. Throws WriteError.
+void writeImage(const std::string& path, const std::uint8_t* pixels, int width, int height);
 
 // Both shells of the field as Wavefront OBJ, in the order they are drawn:
 // every corner its own normal and vertex, then one face per triangle.

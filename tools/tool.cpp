@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <ostream>
 #include <stdexcept>
@@ -10,6 +11,7 @@
 #include "atomic_file.hpp"
 #include "exports.hpp"
 #include "frame/render_settings.hpp"
+#include "headless.hpp"
 #include "scene/ball_geometry.hpp"
 #include "texture/texture_program.hpp"
 
@@ -20,9 +22,13 @@ namespace {
 constexpr const char* kUsage =
     "usage: vorlune-tool texture --out FILE.ppm|FILE.png\n"
     "       vorlune-tool mesh --time SECONDS --out FILE.obj\n"
+    "       vorlune-tool render --time SECONDS --size WxH --out FILE.png\n"
+    "       vorlune-tool fps --size WxH --seconds SECONDS\n"
     "\n"
     "  texture  writes the synthesised ball texture (256 x 256 RGB)\n"
-    "  mesh     writes both metaball shells at scene time SECONDS as Wavefront OBJ\n";
+    "  mesh     writes both metaball shells at scene time SECONDS as Wavefront OBJ\n"
+    "  render   renders the frame at scene time SECONDS offscreen (EGL) to a PNG\n"
+    "  fps      draws frames offscreen as fast as it can and prints the frame rate\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -67,6 +73,27 @@ float parseSeconds(const std::string& text) {
     return seconds;
 }
 
+struct Size {
+    int width;
+    int height;
+};
+
+// "WxH", each side 1 to 16384 pixels.
+Size parseSize(const std::string& text) {
+    Size size{};
+    const char* p = text.data();
+    const char* end = p + text.size();
+    auto [afterWidth, e1] = std::from_chars(p, end, size.width);
+    if (e1 == std::errc() && afterWidth != end && *afterWidth == 'x') {
+        auto [afterHeight, e2] = std::from_chars(afterWidth + 1, end, size.height);
+        if (e2 == std::errc() && afterHeight == end && size.width >= 1 && size.height >= 1 &&
+            size.width <= 16384 && size.height <= 16384) {
+            return size;
+        }
+    }
+    throw UsageError("--size takes WIDTHxHEIGHT in pixels (1 to 16384), not '" + text + "'");
+}
+
 bool hasEnding(const std::string& path, const std::string& ending) {
     return path.size() > ending.size() &&
            path.compare(path.size() - ending.size(), ending.size(), ending) == 0;
@@ -80,7 +107,7 @@ int textureCommand(std::span<const std::string> args, std::ostream& out) {
     }
     TextureBuilder builder;
     runTextureProgram(builder, kBallTextureProgram);
-    writeTexture(path, builder.layer(0));
+    writeImage(path, builder.layer(0), kLayerSize, kLayerSize);
     out << "wrote " << path << '\n';
     return 0;
 }
@@ -97,6 +124,37 @@ int meshCommand(std::span<const std::string> args, std::ostream& out) {
     return 0;
 }
 
+int renderCommand(std::span<const std::string> args, std::ostream& out) {
+    const auto options = parseOptions(args, {"--time", "--size", "--out"});
+    const float t = parseSeconds(options.at("--time"));
+    const Size size = parseSize(options.at("--size"));
+    const std::string& path = options.at("--out");
+    if (!hasEnding(path, ".png")) throw UsageError("--out must name a .png file");
+    const auto pixels = renderStill(t, size.width, size.height);
+    writeImage(path, pixels.data(), size.width, size.height);
+    out << "wrote " << path << '\n';
+    return 0;
+}
+
+int fpsCommand(std::span<const std::string> args, std::ostream& out) {
+    const auto options = parseOptions(args, {"--size", "--seconds"});
+    const Size size = parseSize(options.at("--size"));
+    const float seconds = parseSeconds(options.at("--seconds"));
+    if (!(seconds > 0.0f) || seconds > 3600.0f) {
+        throw UsageError("--seconds takes a time above 0 and up to 3600");
+    }
+    const FrameStatistics stats = measureFrames(size.width, size.height, seconds);
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "%dx%d: %ld frames in %.2f s: %.1f frames per second, "
+                  "frame time mean %.2f ms, 99th percentile %.2f ms\n",
+                  size.width, size.height, stats.frames, stats.seconds,
+                  static_cast<double>(stats.frames) / stats.seconds, stats.meanMilliseconds,
+                  stats.p99Milliseconds);
+    out << line;
+    return 0;
+}
+
 }  // namespace
 
 int runTool(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -109,11 +167,14 @@ int runTool(std::span<const std::string> args, std::ostream& out, std::ostream& 
         }
         if (command == "texture") return textureCommand(args.subspan(1), out);
         if (command == "mesh") return meshCommand(args.subspan(1), out);
+        if (command == "render") return renderCommand(args.subspan(1), out);
+        if (command == "fps") return fpsCommand(args.subspan(1), out);
         throw UsageError("unknown command '" + command + "'");
     } catch (const UsageError& e) {
         err << "vorlune-tool: " << e.what() << "\n\n" << kUsage;
         return 2;
-    } catch (const WriteError& e) {
+    } catch (const std::runtime_error& e) {
+        // an output that could not be written, or no OpenGL context to render with
         err << "vorlune-tool: " << e.what() << '\n';
         return 1;
     }

@@ -15,22 +15,38 @@ namespace {
 
 const char* eglErrorName(EGLint error) {
     switch (error) {
-        case EGL_SUCCESS: return "EGL_SUCCESS";
-        case EGL_NOT_INITIALIZED: return "EGL_NOT_INITIALIZED";
-        case EGL_BAD_ACCESS: return "EGL_BAD_ACCESS";
-        case EGL_BAD_ALLOC: return "EGL_BAD_ALLOC";
-        case EGL_BAD_ATTRIBUTE: return "EGL_BAD_ATTRIBUTE";
-        case EGL_BAD_CONFIG: return "EGL_BAD_CONFIG";
-        case EGL_BAD_CONTEXT: return "EGL_BAD_CONTEXT";
-        case EGL_BAD_CURRENT_SURFACE: return "EGL_BAD_CURRENT_SURFACE";
-        case EGL_BAD_DISPLAY: return "EGL_BAD_DISPLAY";
-        case EGL_BAD_MATCH: return "EGL_BAD_MATCH";
-        case EGL_BAD_NATIVE_PIXMAP: return "EGL_BAD_NATIVE_PIXMAP";
-        case EGL_BAD_NATIVE_WINDOW: return "EGL_BAD_NATIVE_WINDOW";
-        case EGL_BAD_PARAMETER: return "EGL_BAD_PARAMETER";
-        case EGL_BAD_SURFACE: return "EGL_BAD_SURFACE";
-        case EGL_CONTEXT_LOST: return "EGL_CONTEXT_LOST";
-        default: return "unknown EGL error";
+        case EGL_SUCCESS:
+            return "EGL_SUCCESS";
+        case EGL_NOT_INITIALIZED:
+            return "EGL_NOT_INITIALIZED";
+        case EGL_BAD_ACCESS:
+            return "EGL_BAD_ACCESS";
+        case EGL_BAD_ALLOC:
+            return "EGL_BAD_ALLOC";
+        case EGL_BAD_ATTRIBUTE:
+            return "EGL_BAD_ATTRIBUTE";
+        case EGL_BAD_CONFIG:
+            return "EGL_BAD_CONFIG";
+        case EGL_BAD_CONTEXT:
+            return "EGL_BAD_CONTEXT";
+        case EGL_BAD_CURRENT_SURFACE:
+            return "EGL_BAD_CURRENT_SURFACE";
+        case EGL_BAD_DISPLAY:
+            return "EGL_BAD_DISPLAY";
+        case EGL_BAD_MATCH:
+            return "EGL_BAD_MATCH";
+        case EGL_BAD_NATIVE_PIXMAP:
+            return "EGL_BAD_NATIVE_PIXMAP";
+        case EGL_BAD_NATIVE_WINDOW:
+            return "EGL_BAD_NATIVE_WINDOW";
+        case EGL_BAD_PARAMETER:
+            return "EGL_BAD_PARAMETER";
+        case EGL_BAD_SURFACE:
+            return "EGL_BAD_SURFACE";
+        case EGL_CONTEXT_LOST:
+            return "EGL_CONTEXT_LOST";
+        default:
+            return "unknown EGL error";
     }
 }
 
@@ -46,20 +62,32 @@ EglOffscreen::EglOffscreen(int width, int height) : width_(width), height_(heigh
     const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) fail("eglGetProcAddress(eglGetPlatformDisplayEXT)");
-    EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    EGLDisplay display =
+        getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY) fail("eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA)");
     if (!eglInitialize(display, nullptr, nullptr)) fail("eglInitialize");
     display_ = display;
 
     const EGLint configAttributes[] = {
-        EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-        EGL_DEPTH_SIZE, 16, EGL_NONE,
+        EGL_SURFACE_TYPE,
+        EGL_PBUFFER_BIT,
+        EGL_RENDERABLE_TYPE,
+        EGL_OPENGL_BIT,
+        EGL_RED_SIZE,
+        8,
+        EGL_GREEN_SIZE,
+        8,
+        EGL_BLUE_SIZE,
+        8,
+        EGL_DEPTH_SIZE,
+        16,
+        EGL_NONE,
     };
     EGLConfig config = nullptr;
     EGLint configs = 0;
     if (!eglChooseConfig(display, configAttributes, &config, 1, &configs)) fail("eglChooseConfig");
-    if (configs == 0) throw std::runtime_error("eglChooseConfig: no RGB8 pbuffer config with depth");
+    if (configs == 0)
+        throw std::runtime_error("eglChooseConfig: no RGB8 pbuffer config with depth");
     if (!eglBindAPI(EGL_OPENGL_API)) fail("eglBindAPI(EGL_OPENGL_API)");
 
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
@@ -76,7 +104,8 @@ EglOffscreen::~EglOffscreen() {
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (context_) eglDestroyContext(display_, context_);
     if (surface_) eglDestroySurface(display_, surface_);
-    eglTerminate(display_);
+    // The display stays initialised for the next context: terminating it would
+    // unload and reload the whole driver each time.
 }
 
 std::vector<std::uint8_t> EglOffscreen::readPixels() const {
@@ -86,8 +115,8 @@ std::vector<std::uint8_t> EglOffscreen::readPixels() const {
     glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
     std::vector<std::uint8_t> topDown(bottomUp.size());
     for (int y = 0; y < height_; ++y) {
-        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(rowBytes * (height_ - 1 - y)), rowBytes,
-                    topDown.begin() + static_cast<std::ptrdiff_t>(rowBytes * y));
+        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(rowBytes * (height_ - 1 - y)),
+                    rowBytes, topDown.begin() + static_cast<std::ptrdiff_t>(rowBytes * y));
     }
     return topDown;
 }

@@ -10,7 +10,7 @@ namespace vorlune {
 // thread from construction to destruction. Throws std::runtime_error naming
 // the EGL call that failed and EGL's error.
 class EglOffscreen {
-public:
+  public:
     EglOffscreen(int width, int height);
     EglOffscreen(const EglOffscreen&) = delete;
     EglOffscreen& operator=(const EglOffscreen&) = delete;
@@ -24,7 +24,7 @@ public:
     // The depth buffer, 0..1, top row first.
     std::vector<float> readDepth() const;
 
-private:
+  private:
     int width_;
     int height_;
     void* display_ = nullptr;

@@ -7,7 +7,7 @@ namespace vorlune {
 // from boot would otherwise quantise every frame time once the machine has been
 // up for hours (to 1/128 s after 18 hours, 1/16 s after 9 days).
 class SceneClock {
-public:
+  public:
     // The first frame takes a reading before its own, so it starts at a time of about 0.
     bool started() const { return started_; }
     void start(double reading) {
@@ -26,7 +26,7 @@ public:
 
     float sceneTime() const { return sceneTime_; }
 
-private:
+  private:
     bool started_ = false;
     double lastReading_ = 0.0;
     float sceneTime_ = 0.0f;

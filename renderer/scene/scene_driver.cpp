@@ -16,7 +16,9 @@ void sceneStart() {
     setTexturing(true);
 }
 
-bool sceneKeepRunning() { return keyStates[kEscapeKey] == 0; }
+bool sceneKeepRunning() {
+    return keyStates[kEscapeKey] == 0;
+}
 
 bool sceneFrame() {
     if (!sceneClock.started()) sceneClock.start(clockSeconds());

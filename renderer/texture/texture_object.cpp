@@ -34,9 +34,13 @@ Texture::Texture(std::unique_ptr<PixelImage> image, bool mipmapped) {
     }
 }
 
-Texture::~Texture() { glDeleteTextures(1, &name_); }
+Texture::~Texture() {
+    glDeleteTextures(1, &name_);
+}
 
-void Texture::bind() const { glBindTexture(GL_TEXTURE_2D, name_); }
+void Texture::bind() const {
+    glBindTexture(GL_TEXTURE_2D, name_);
+}
 
 void buildTextureSet() {
     auto image = std::make_unique<PixelImage>();
@@ -50,6 +54,8 @@ void buildTextureSet() {
     ballTexture = std::make_unique<Texture>(std::move(image), true);
 }
 
-void releaseTextureSet() { ballTexture.reset(); }
+void releaseTextureSet() {
+    ballTexture.reset();
+}
 
 }  // namespace vorlune

@@ -17,7 +17,7 @@ struct PixelImage {
 
 // Owns one OpenGL texture name. Needs the rendering context current.
 class Texture {
-public:
+  public:
     // Uploads the image (consuming it) with the filters textureFilterMode
     // selects; the new texture is left bound.
     Texture(std::unique_ptr<PixelImage> image, bool mipmapped);
@@ -28,7 +28,7 @@ public:
     void bind() const;
     GLuint name() const { return name_; }
 
-private:
+  private:
     GLuint name_ = 0;
 };
 
