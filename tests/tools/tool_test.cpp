@@ -135,6 +135,22 @@ TEST_F(ToolTest, MeshIsObjInEmissionOrder) {
     EXPECT_NE(text, readFile(path("t0.obj")));
 }
 
+TEST_F(ToolTest, RenderWritesAPictureOfTheRequestedSize) {
+    const ToolRun r = run({"render", "--time", "2.5", "--size", "96x64", "--out", path("f.png")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, path("f.png").c_str())) << image.message;
+    EXPECT_EQ(image.width, 96u);
+    EXPECT_EQ(image.height, 64u);
+    png_image_free(&image);
+
+    const ToolRun fps = run({"fps", "--size", "64x48", "--seconds", "0.3"});
+    ASSERT_EQ(fps.code, 0) << fps.err;
+    EXPECT_NE(fps.out.find("frames per second"), std::string::npos) << fps.out;
+    EXPECT_NE(fps.out.find("99th percentile"), std::string::npos) << fps.out;
+}
+
 TEST_F(ToolTest, BadArgumentsGetUsageAndCodeTwo) {
     const std::string out = path("x.obj");
     const std::vector<std::vector<std::string>> cases = {
@@ -151,6 +167,13 @@ TEST_F(ToolTest, BadArgumentsGetUsageAndCodeTwo) {
         {"mesh", "--time", "nan", "--out", out},
         {"mesh", "--time", "inf", "--out", out},
         {"mesh", "--time=", "--out", out},
+        {"render", "--time", "0", "--size", "0x10", "--out", path("r.png")},
+        {"render", "--time", "0", "--size", "64x", "--out", path("r.png")},
+        {"render", "--time", "0", "--size", "64x48x2", "--out", path("r.png")},
+        {"render", "--time", "0", "--size", "99999x10", "--out", path("r.png")},
+        {"render", "--time", "0", "--size", "64x48", "--out", path("r.ppm")},
+        {"fps", "--size", "64x48", "--seconds", "0"},
+        {"fps", "--size", "64x48", "--seconds", "-1"},
     };
     for (const auto& args : cases) {
         std::ostringstream o, e;
