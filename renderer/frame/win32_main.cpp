@@ -71,6 +71,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (const std::exception& error) {
         showError(error.what());
     }
-    keyStates.fill(0);
     return 0;
 }
