@@ -164,6 +164,7 @@ void GlxRenderWindow::adoptWindow(Window window) {
         throw BadWindowError("window " + hexId(window) + " is input-only and cannot be drawn into");
     }
     window_ = window;
+    quietX11ErrorsAbout(window_);
     width_ = attributes.width;
     height_ = attributes.height;
     config_ = chooseConfig(display_, XScreenNumberOfScreen(attributes.screen),

@@ -10,6 +10,7 @@ namespace {
 
 X11ErrorTrap* activeTrap = nullptr;
 bool reportedUntrappedError = false;
+XID quietResource = None;
 
 std::string errorText(Display* display, int code) {
     char text[256] = {};
@@ -37,13 +38,17 @@ int handleX11Error(Display* display, XErrorEvent* event) {
         return 0;
     }
     // A window that went away under us gives a burst of these; one line says it.
-    if (!reportedUntrappedError) {
+    if (!reportedUntrappedError && event->resourceid != quietResource) {
         reportedUntrappedError = true;
         std::fprintf(stderr, "vorlune: X error %s (request %d.%d, resource 0x%lx)\n",
                      errorText(display, event->error_code).c_str(), event->request_code,
                      event->minor_code, event->resourceid);
     }
     return 0;
+}
+
+void quietX11ErrorsAbout(XID resource) {
+    quietResource = resource;
 }
 
 void installX11ErrorHandlers() {

@@ -20,6 +20,10 @@ class X11Error : public std::runtime_error {
 // the connection to the server is lost.
 void installX11ErrorHandlers();
 
+// Errors about this resource are not reported: a window another program owns
+// can be destroyed at any time, and the frame under way then fails.
+void quietX11ErrorsAbout(XID resource);
+
 // Collects the protocol errors of the calls made while it lives; an inner trap
 // takes them while it lives.
 class X11ErrorTrap {

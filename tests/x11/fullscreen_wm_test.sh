@@ -17,19 +17,25 @@ xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "the window m
 
 start_vorlune
 wait_for_window
-frame=""
-for _ in $(seq 60); do
+root=$(xwininfo -root | awk '/Window id/ { print $4 }')
+
+# Reparented into a frame with no border, at the screen's size, and in the
+# full-screen state as the manager itself wrote it (FOCUSED is its own word).
+wm_settled() {
     frame=$(xwininfo -children -id "$WINDOW_ID" | awk '/Parent window id/ { print $4 }')
     state=$(xprop -id "$WINDOW_ID" _NET_WM_STATE)
-    [ "$frame" != "$(xwininfo -root | awk '/Window id/ { print $4 }')" ] &&
-        grep -q _NET_WM_STATE_FOCUSED <<<"$state" && break
+    border=$(xwininfo -id "$frame" | awk '/Border width/ { print $NF }')
+    geometry=$(window_geometry "$WINDOW_ID")
+    [ "$frame" != "$root" ] && [ "$border" = 0 ] && [ "$geometry" = "0 0 800 600" ] &&
+        grep -q _NET_WM_STATE_FOCUSED <<<"$state" && grep -q _NET_WM_STATE_FULLSCREEN <<<"$state"
+}
+settled=no
+for _ in $(seq 60); do
+    wm_settled && { settled=yes; break; }
     sleep 0.05
 done
-grep -q _NET_WM_STATE_FULLSCREEN <<<"$state" || fail "the window manager's state is: $state"
-border=$(xwininfo -id "$frame" | awk '/Border width/ { print $NF }')
-[ "$border" = 0 ] || fail "the window manager's frame has a border of $border"
-read -r x y w h < <(window_geometry "$WINDOW_ID")
-[ "$x $y $w $h" = "0 0 800 600" ] || fail "window at $x,$y size ${w}x$h, not the screen"
+[ "$settled" = yes ] ||
+    fail "not full screen: frame $frame (root $root), border $border, geometry $geometry, $state"
 wait_for_drawing 0 0 800 600
 wait_for_drawing 400 0 400 300
 

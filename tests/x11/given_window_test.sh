@@ -45,4 +45,5 @@ wait_for_drawing 420 80 320 240
 kill -KILL "$CLIENT_PID"
 wait_for_exit 2
 [ "$EXIT_CODE" -eq 0 ] || fail "exit code $EXIT_CODE after the window was destroyed"
+grep -q 'X error' "$WORK/vorlune.log" && fail "X errors reported for a window that is gone"
 exit 0
