@@ -72,10 +72,10 @@ void writeImage(const std::string& path, const std::uint8_t* pixels, int width, 
     file.commit();
 }
 
-long writeShellsObj(const std::string& path, const MetaballField& field) {
+long writeShellsObj(const std::string& path, ShellGeometry& shells) {
     AtomicFile file(path);
     ObjSink sink(file.stream());
-    polygoniseShells(field, sink);
+    shells.polygoniseShells(sink);
     file.commit();
     return sink.triangles();
 }

@@ -9,10 +9,12 @@
 #include <stdexcept>
 
 #include "atomic_file.hpp"
+#include "bench.hpp"
 #include "exports.hpp"
 #include "frame/render_settings.hpp"
 #include "headless.hpp"
 #include "scene/ball_geometry.hpp"
+#include "scene/shell_geometry.hpp"
 #include "texture/texture_program.hpp"
 
 namespace vorlune::tool {
@@ -24,11 +26,14 @@ constexpr const char* kUsage =
     "       vorlune-tool mesh --time SECONDS --out FILE.obj\n"
     "       vorlune-tool render --time SECONDS --size WxH --out FILE.png\n"
     "       vorlune-tool fps --size WxH --seconds SECONDS\n"
+    "       vorlune-tool bench [--frames N] [--gl]\n"
     "\n"
     "  texture  writes the synthesised ball texture (256 x 256 RGB)\n"
     "  mesh     writes both metaball shells at scene time SECONDS as Wavefront OBJ\n"
     "  render   renders the frame at scene time SECONDS offscreen (EGL) to a PNG\n"
-    "  fps      draws frames offscreen as fast as it can and prints the frame rate\n";
+    "  fps      draws frames offscreen as fast as it can and prints the frame rate\n"
+    "  bench    times a frame's geometry (quick and straightforward ways), the texture\n"
+    "           synthesis and, with --gl, whole frames offscreen at 1024x768\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -117,9 +122,10 @@ int meshCommand(std::span<const std::string> args, std::ostream& out) {
     const float t = parseSeconds(options.at("--time"));
     const std::string& path = options.at("--out");
     auto field = createSceneField(detailLevel);
+    ShellGeometry shells(*field);
     placeBalls(*field, t);
-    evaluateField(*field);
-    const long triangles = writeShellsObj(path, *field);
+    shells.evaluate();
+    const long triangles = writeShellsObj(path, shells);
     out << "wrote " << path << " (" << triangles << " triangles)\n";
     return 0;
 }
@@ -155,6 +161,28 @@ int fpsCommand(std::span<const std::string> args, std::ostream& out) {
     return 0;
 }
 
+int benchCommand(std::span<const std::string> args, std::ostream& out) {
+    int frames = 2000;
+    bool wholeFrames = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--gl") {
+            wholeFrames = true;
+        } else if (args[i] == "--frames" && i + 1 < args.size()) {
+            const std::string& text = args[++i];
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), frames);
+            if (error != std::errc() || end != text.data() + text.size() || frames < 1 ||
+                frames > 1000000) {
+                throw UsageError("--frames takes a count from 1 to 1000000, not '" + text + "'");
+            }
+        } else {
+            throw UsageError("unknown argument '" + args[i] + "'");
+        }
+    }
+    runBench(out, frames, wholeFrames, 1024, 768);
+    return 0;
+}
+
 }  // namespace
 
 int runTool(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -169,6 +197,7 @@ int runTool(std::span<const std::string> args, std::ostream& out, std::ostream& 
         if (command == "mesh") return meshCommand(args.subspan(1), out);
         if (command == "render") return renderCommand(args.subspan(1), out);
         if (command == "fps") return fpsCommand(args.subspan(1), out);
+        if (command == "bench") return benchCommand(args.subspan(1), out);
         throw UsageError("unknown command '" + command + "'");
     } catch (const UsageError& e) {
         err << "vorlune-tool: " << e.what() << "\n\n" << kUsage;

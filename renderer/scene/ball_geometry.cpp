@@ -69,26 +69,8 @@ void evaluateField(MetaballField& field) {
     }
 }
 
-float clampValue(float x, float low, float high) {
-    if (x < low) return low;
-    if (x > high) return high;
-    return x;
-}
-
-float lerpClamped(float a, float b, float t) {
-    return a + (b - a) * clampValue(t, 0.0f, 1.0f);
-}
-
 Vector3 interpolateEdge(const FieldNode& a, const FieldNode& b, float iso) {
-    const float va = a.value;
-    const float vb = b.value;
-    if (va == iso) return a.position;
-    if (vb == iso) return b.position;
-    if (va == vb) return a.position;
-    const float mu = (iso - va) / (vb - va);
-    const Vector3& pa = a.position;
-    const Vector3& pb = b.position;
-    return {lerpClamped(pa.x, pb.x, mu), lerpClamped(pa.y, pb.y, mu), lerpClamped(pa.z, pb.z, mu)};
+    return interpolateCrossing(a.value, a.position, b.value, b.position, iso);
 }
 
 Vector3 fieldNormal(const MetaballField& field, const Vector3& point) {

@@ -45,11 +45,27 @@ void placeBalls(MetaballField& field, float t);
 // Fills every node's value with the summed field of the balls.
 void evaluateField(MetaballField& field);
 
-float clampValue(float x, float low, float high);
-float lerpClamped(float a, float b, float t);
+inline float clampValue(float x, float low, float high) {
+    if (x < low) return low;
+    if (x > high) return high;
+    return x;
+}
+
+inline float lerpClamped(float a, float b, float t) {
+    return a + (b - a) * clampValue(t, 0.0f, 1.0f);
+}
 
 // The point on the edge from a to b where the field crosses iso; never off the edge.
 Vector3 interpolateEdge(const FieldNode& a, const FieldNode& b, float iso);
+// The same from the two ends' values and positions.
+inline Vector3 interpolateCrossing(float va, const Vector3& pa, float vb, const Vector3& pb,
+                                   float iso) {
+    if (va == iso) return pa;
+    if (vb == iso) return pb;
+    if (va == vb) return pa;
+    const float mu = (iso - va) / (vb - va);
+    return {lerpClamped(pa.x, pb.x, mu), lerpClamped(pa.y, pb.y, mu), lerpClamped(pa.z, pb.z, mu)};
+}
 
 // The surface normal at a point: the normalised sum of each ball's
 // (point - centre) * 2 * radius / d^4. A sum of zero gives (0, 0, 0).

@@ -1,32 +1,14 @@
 #include "scene/ball_renderer.hpp"
 
-#include "gl/gl_headers.hpp"
 #include "scene/background_pass.hpp"
 #include "scene/ball_geometry.hpp"
 #include "scene/scene_driver.hpp"
+#include "scene/shell_geometry.hpp"
 #include "texture/texture_object.hpp"
 
 namespace vorlune {
 
-namespace {
-
-static_assert(sizeof(Vector3) == 3 * sizeof(float), "Vector3 is handed to GL as float[3]");
-
-// Hands the triangles straight to OpenGL in immediate mode.
-struct GlTriangleSink {
-    void beginTriangles() { glBegin(GL_TRIANGLES); }
-    void corner(const Vector3& normal, const Vector3& vertex) {
-        glNormal3fv(&normal.x);
-        glVertex3fv(&vertex.x);
-    }
-    void endTriangles() { glEnd(); }
-};
-
-}  // namespace
-
-void drawScene(float t) {
-    MetaballField& field = *sceneField;
-
+void beginSceneFrame(float t) {
     glClear(GL_DEPTH_BUFFER_BIT);  // the background covers every pixel
     glLoadIdentity();
     glColor3f(0.5f, 0.5f, 0.5f);
@@ -45,21 +27,30 @@ void drawScene(float t) {
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
     ballTexture->bind();
+}
 
-    placeBalls(field, t);
-    evaluateField(field);
-
+void beginShells() {
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    GlTriangleSink sink;
-    polygoniseShells(field, sink);
+}
 
+void endShells() {
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_LIGHTING);
+}
+
+void drawScene(float t) {
+    beginSceneFrame(t);
+    placeBalls(*sceneField, t);
+    sceneShells->evaluate();
+    beginShells();
+    GlTriangleSink sink;
+    sceneShells->polygoniseShells(sink);
+    endShells();
 }
 
 }  // namespace vorlune

@@ -13,6 +13,7 @@ namespace vorlune {
 void sceneStart() {
     buildTextureSet();
     sceneField = createSceneField(detailLevel);
+    sceneShells = std::make_unique<ShellGeometry>(*sceneField);
     setTexturing(true);
 }
 
@@ -31,6 +32,7 @@ bool sceneFrame() {
 
 void sceneStop() {
     releaseTextureSet();
+    sceneShells.reset();
     sceneField.reset();
 }
 

@@ -4,11 +4,14 @@
 
 #include "geometry/metaball_field.hpp"
 #include "scene/scene_clock.hpp"
+#include "scene/shell_geometry.hpp"
 
 namespace vorlune {
 
 // The scene's lattice and balls, from sceneStart to sceneStop.
 inline std::unique_ptr<MetaballField> sceneField;
+// The shells' working buffers over that lattice.
+inline std::unique_ptr<ShellGeometry> sceneShells;
 // The measured animation time; sceneClock.sceneTime() is the input of all drawing.
 inline SceneClock sceneClock;
 

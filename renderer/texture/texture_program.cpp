@@ -111,6 +111,22 @@ void warp(std::uint8_t* layer, SourceOf sourceOf) {
     }
 }
 
+// A whole-pixel move: the bilinear weights are 1, 0, 0 and 0, so each pixel
+// simply takes the value of the one (dx, dy) further on, wrapping around.
+void shift(std::uint8_t* layer, int dx, int dy) {
+    if (!warpSnapshot) warpSnapshot = std::make_unique<std::uint8_t[]>(kLayerBytes);
+    std::memcpy(warpSnapshot.get(), layer, kLayerBytes);
+    const std::size_t rowBytes = kLayerSize * 3;
+    for (int y = 0; y < kLayerSize; ++y) {
+        const std::uint8_t* from =
+            warpSnapshot.get() + static_cast<std::size_t>((y + dy) & 255) * rowBytes;
+        std::uint8_t* to = layer + static_cast<std::size_t>(y) * rowBytes;
+        const std::size_t first = static_cast<std::size_t>(dx & 255) * 3;
+        std::memcpy(to, from + first, rowBytes - first);
+        std::memcpy(to + (rowBytes - first), from, first);
+    }
+}
+
 struct SourcePoint {
     float x;
     float y;
@@ -121,11 +137,19 @@ void wave(std::uint8_t* layer, const Instruction& in) {
     const double k = static_cast<double>(3.1415927f) / 127.5;
     const int p1 = in.param(1), p2 = in.param(2), p3 = in.param(3);
     const int p4 = in.param(4), p5 = in.param(5), p6 = in.param(6);
-    warp(layer, [=](int x, int y) {
-        const float ux = static_cast<float>((y * k) * p1 + p5);
-        const float fx = static_cast<float>(sine(ux) * p3 + x);
-        const float uy = static_cast<float>((x * k) * p2 + p6);
-        const float fy = static_cast<float>(sine(uy) * p4 + y);
+    // The horizontal displacement depends on the row only and the vertical one
+    // on the column only: one sine per row and per column serves every pixel.
+    double alongRow[kLayerSize];
+    double alongColumn[kLayerSize];
+    for (int n = 0; n < kLayerSize; ++n) {
+        const float ux = static_cast<float>((n * k) * p1 + p5);
+        const float uy = static_cast<float>((n * k) * p2 + p6);
+        alongRow[n] = sine(ux);
+        alongColumn[n] = sine(uy);
+    }
+    warp(layer, [&](int x, int y) {
+        const float fx = static_cast<float>(alongRow[y] * p3 + x);
+        const float fy = static_cast<float>(alongColumn[x] * p4 + y);
         return SourcePoint{fx, fy};
     });
 }
@@ -189,13 +213,9 @@ void execute(TextureBuilder& builder, const Instruction& in) {
 
     if (group == 0x2) {
         switch (static_cast<TextureOp>(in.opcode)) {
-            case TextureOp::Shift: {
-                const int p1 = in.param(1), p2 = in.param(2);
-                warp(layer, [p1, p2](int x, int y) {
-                    return SourcePoint{static_cast<float>(x + p1), static_cast<float>(y + p2)};
-                });
+            case TextureOp::Shift:
+                shift(layer, in.param(1), in.param(2));
                 break;
-            }
             case TextureOp::Wave:
                 wave(layer, in);
                 break;

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "geometry/metaball_field.hpp"
+#include "scene/ball_geometry.hpp"
+
+namespace vorlune {
+
+// The metaball shells as each frame draws them, computed the quick way. The
+// triangles come out identical, bit for bit and in the same order, to
+// evaluateField followed by polygonise on the same field; only the work differs:
+//  - the field is summed in vector loops along each lattice row, ball by ball in
+//    ball order, from the node coordinates (x depends on i only, y on j, z on k);
+//  - below-the-level flags are packed one bit per node along a row, so the cells
+//    that no level crosses are skipped a whole row at a time with a few ANDs;
+//  - a crossing point and its normal are computed only for crossed edges, once
+//    per lattice edge, direction and level, the normals four at a time;
+//  - every buffer is sized once from the lattice: a frame allocates nothing.
+// Node values live in this object's own buffer; the field's nodes are not written.
+class ShellGeometry {
+  public:
+    // Resolutions up to 62 cells a side (a row of nodes fits in 64 bits).
+    explicit ShellGeometry(const MetaballField& field);
+    ShellGeometry(const ShellGeometry&) = delete;
+    ShellGeometry& operator=(const ShellGeometry&) = delete;
+
+    // Sums the field of the lattice's balls, as they are now, at every node.
+    void evaluate();
+
+    // The triangles of one level of the last evaluation, as one batch.
+    template <TriangleSink Sink>
+    void polygonise(float iso, Sink& sink) {
+        const std::size_t corners = prepareLevel(iso);
+        sink.beginTriangles();
+        for (std::size_t c = 0; c < corners; ++c) {
+            const std::int32_t slot = cornerSlots_[c];
+            sink.corner(normals_[slot], vertices_[slot]);
+        }
+        sink.endTriangles();
+    }
+
+    // Both shells: the outer level first, then the inner.
+    template <TriangleSink Sink>
+    void polygoniseShells(Sink& sink) {
+        polygonise(kOuterShellLevel, sink);
+        polygonise(kInnerShellLevel, sink);
+    }
+
+    float value(int i, int j, int k) const { return values_[rowOf(i, j) * stride_ + k]; }
+
+  private:
+    std::size_t rowOf(int i, int j) const { return static_cast<std::size_t>(i * (n_ + 1) + j); }
+    // Fills the corner list of one level and the points and normals it names.
+    std::size_t prepareLevel(float iso);
+    void computeNormals(std::int32_t count);
+
+    const MetaballField& field_;
+    int n_;                  // cells a side
+    int stride_;             // nodes along k, padded to a multiple of 4
+    std::size_t nodeSlots_;  // (n + 1)^2 rows of stride_ nodes
+
+    std::unique_ptr<float[]> px_, py_, pz_;     // node coordinates by index
+    std::unique_ptr<float[]> dx2_, dy2_, dz2_;  // squared offsets per ball and index
+    std::unique_ptr<float[]> values_;           // node values, row by row
+    std::unique_ptr<std::uint64_t[]> below_;    // per row: bit k set when node k is below
+    std::unique_ptr<std::int32_t[]> edgeSlot_;  // per node, six codes: its edges' points
+    std::unique_ptr<Vector3[]> vertices_;
+    std::unique_ptr<Vector3[]> normals_;
+    std::unique_ptr<std::int32_t[]> cornerSlots_;  // triangle corners in emission order
+    // per cell configuration: where its triangle corners' points are kept,
+    // counted from the cell's first node's codes in edgeSlot_
+    std::int32_t cornerOffsets_[256][15] = {};
+    int cornerCounts_[256] = {};
+};
+
+}  // namespace vorlune

@@ -1,0 +1,130 @@
+#include "scene/shell_geometry.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace vorlune {
+namespace {
+
+// Every float bit of what a polygonisation emits, with the batch boundaries.
+struct Recording {
+    std::vector<std::uint32_t> words;
+    long corners = 0;
+
+    void beginTriangles() { words.push_back(0xB0B0B0B0u); }
+    void endTriangles() { words.push_back(0xE0E0E0E0u); }
+    void corner(const Vector3& n, const Vector3& v) {
+        for (float f : {n.x, n.y, n.z, v.x, v.y, v.z}) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &f, sizeof bits);
+            words.push_back(bits);
+        }
+        ++corners;
+    }
+};
+
+// The straightforward way: every node, every cell, every edge.
+Recording oracle(MetaballField& field) {
+    evaluateField(field);
+    Recording r;
+    polygonise(field, kOuterShellLevel, r);
+    polygonise(field, kInnerShellLevel, r);
+    return r;
+}
+
+Recording quick(ShellGeometry& shells) {
+    shells.evaluate();
+    Recording r;
+    shells.polygoniseShells(r);
+    return r;
+}
+
+void expectSameStream(const Recording& expected, const Recording& got, const char* what) {
+    ASSERT_EQ(expected.corners, got.corners) << what;
+    ASSERT_EQ(expected.words.size(), got.words.size()) << what;
+    for (std::size_t w = 0; w < expected.words.size(); ++w) {
+        ASSERT_EQ(expected.words[w], got.words[w]) << what << ": word " << w;
+    }
+}
+
+TEST(ShellGeometry, SameTrianglesBitForBitOverTheFirstHourAndAfterADayAndAHalf) {
+    auto field = createSceneField(3);
+    ShellGeometry shells(*field);
+    std::vector<float> times;
+    for (int n = 0; n < 2000; ++n)
+        times.push_back(static_cast<float>(n) * 1.8003f);  // the first hour
+    for (int n = 0; n < 40; ++n) times.push_back(129600.0f + static_cast<float>(n) * 97.3f);
+    long corners = 0;
+    for (float t : times) {
+        placeBalls(*field, t);
+        const Recording got = quick(shells);
+        const Recording expected = oracle(*field);
+        char what[64];
+        std::snprintf(what, sizeof what, "t = %.9g", static_cast<double>(t));
+        expectSameStream(expected, got, what);
+        if (::testing::Test::HasFatalFailure()) return;
+        // the node values agree too
+        for (int probe = 0; probe < 24389; probe += 997) {
+            const int i = probe / 841, j = probe / 29 % 29, k = probe % 29;
+            ASSERT_EQ(shells.value(i, j, k), field->nodes[field->nodeIndex(i, j, k)].value);
+        }
+        corners += got.corners;
+    }
+    EXPECT_GT(corners, 2000L * 9000);
+}
+
+TEST(ShellGeometry, SameTrianglesWithBallsOnNodesAndEdges) {
+    MetaballField field(28, 2.0f, 5);
+    ShellGeometry shells(field);
+    auto node = [&](int i, int j, int k) { return field.nodes[field.nodeIndex(i, j, k)].position; };
+    auto middle = [](const Vector3& a, const Vector3& b) {
+        return Vector3((a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.z + b.z) * 0.5f);
+    };
+    const struct {
+        Vector3 centres[5];
+        float radii[5];
+    } cases[] = {
+        // on nodes, one of them twice with opposite signs
+        {{node(14, 14, 14), node(14, 14, 14), node(3, 20, 7), node(27, 1, 0), node(0, 0, 0)},
+         {0.2f, -0.05f, 0.15f, 0.2f, 0.15f}},
+        // on the middle of cell edges along each axis, and a ball of radius 0
+        {{middle(node(10, 10, 10), node(11, 10, 10)), middle(node(5, 9, 20), node(5, 10, 20)),
+          middle(node(20, 4, 12), node(20, 4, 13)), node(12, 12, 12), node(28, 28, 28)},
+         {0.15f, 0.2f, 0.15f, 0.0f, 0.2f}},
+        // all five together, as at the start of the scene
+        {{Vector3(0, 1, 0), Vector3(0, 1, 0), Vector3(0, 1, 0), Vector3(0, 1, 0), Vector3(0, 1, 0)},
+         {0.15f, 0.15f, 0.2f, 0.15f, 0.2f}},
+    };
+    for (const auto& c : cases) {
+        for (int b = 0; b < 5; ++b) field.setBall(b, c.centres[b], c.radii[b]);
+        const Recording got = quick(shells);
+        const Recording expected = oracle(field);
+        ASSERT_GT(expected.corners, 0);
+        expectSameStream(expected, got, "balls on the lattice");
+    }
+}
+
+TEST(ShellGeometry, OtherResolutionsAndLevels) {
+    for (int n : {1, 7, 30, 62}) {
+        MetaballField field(n, 1.5f, 3);
+        field.setBall(0, Vector3(0.1f, 0.2f, 0.3f), 0.3f);
+        field.setBall(1, Vector3(-0.4f, 0.0f, 0.5f), 0.25f);
+        field.setBall(2, Vector3(0.5f, -0.5f, -0.2f), -0.1f);
+        ShellGeometry shells(field);
+        shells.evaluate();
+        evaluateField(field);
+        for (float level : {0.05f, 0.2f, 1.0f}) {
+            Recording expected, got;
+            polygonise(field, level, expected);
+            shells.polygonise(level, got);
+            expectSameStream(expected, got, "resolution and level");
+        }
+    }
+    MetaballField tooFine(63, 1.0f, 1);
+    EXPECT_THROW(ShellGeometry{tooFine}, std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace vorlune
