@@ -17,7 +17,8 @@ test_packages=(
     libgtest-dev googletest
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
     wine wine64 libwine fonts-wine
-    x11-apps xdotool imagemagick
+    x11-apps xdotool imagemagick evilwm libxfixes-dev procps python3
+    libbenchmark-dev
 )
 
 case "${1:-}" in
