@@ -151,29 +151,29 @@ void ShellGeometry::evaluate() {
         }
     }
 
+    // A ball that subtracts adds its term with the sign turned: x + (-a / b)
+    // is x - a / b to the last bit.
+    f4 signedRadiusSquared[kMaxBalls];
+    for (int b = 0; b < ballCount; ++b) {
+        signedRadiusSquared[b] = splat(adds[b] ? radiusSquared[b] : -radiusSquared[b]);
+    }
     const f4 nearest = splat(kNearestSquaredDistance);
     const int chunks = stride_ / 4;
-    f4 row[16];
+    f4 dxy2[kMaxBalls];
     for (int i = 0; i < side; ++i) {
         for (int j = 0; j < side; ++j) {
-            for (int c = 0; c < chunks; ++c) row[c] = splat(0.0f);
-            for (int b = 0; b < ballCount; ++b) {
-                // d^2 = (dx^2 + dy^2) + dz^2, summed in that order as for a single node
-                const f4 dxy2 = splat(dx2_[b * side + i] + dy2_[b * side + j]);
-                const f4 r2 = splat(radiusSquared[b]);
-                const float* dz2 = &dz2_[b * stride_];
-                if (adds[b]) {
-                    for (int c = 0; c < chunks; ++c) {
-                        row[c] += r2 / atLeast(dxy2 + load4(dz2 + 4 * c), nearest);
-                    }
-                } else {
-                    for (int c = 0; c < chunks; ++c) {
-                        row[c] -= r2 / atLeast(dxy2 + load4(dz2 + 4 * c), nearest);
-                    }
-                }
-            }
+            // d^2 = (dx^2 + dy^2) + dz^2, summed in that order as for a single node
+            for (int b = 0; b < ballCount; ++b)
+                dxy2[b] = splat(dx2_[b * side + i] + dy2_[b * side + j]);
             float* values = &values_[rowOf(i, j) * static_cast<std::size_t>(stride_)];
-            for (int c = 0; c < chunks; ++c) store4(values + 4 * c, row[c]);
+            for (int c = 0; c < chunks; ++c) {
+                f4 value = splat(0.0f);
+                for (int b = 0; b < ballCount; ++b) {
+                    const f4 d2 = atLeast(dxy2[b] + load4(&dz2_[b * stride_ + 4 * c]), nearest);
+                    value += signedRadiusSquared[b] / d2;
+                }
+                store4(values + 4 * c, value);
+            }
         }
     }
 }
@@ -202,6 +202,19 @@ std::size_t ShellGeometry::prepareLevel(float iso) {
         edgeSlot_[code] = points;
         vertices_[points++] = interpolateCrossing(values_[na], pa, values_[nb], pb, iso);
     };
+    // Walked the other way, an edge often gives the very same point: then it
+    // shares the first one's slot, and its normal is computed once.
+    auto addReversed = [&](std::size_t code, std::size_t na, const Vector3& pa, std::size_t nb,
+                           const Vector3& pb) {
+        const Vector3 v = interpolateCrossing(values_[na], pa, values_[nb], pb, iso);
+        const Vector3& forward = vertices_[points - 1];
+        if (std::memcmp(&v, &forward, sizeof v) == 0) {
+            edgeSlot_[code] = points - 1;
+        } else {
+            edgeSlot_[code] = points;
+            vertices_[points++] = v;
+        }
+    };
     for (int i = 0; i <= n_; ++i) {
         for (int j = 0; j <= n_; ++j) {
             const std::uint64_t here = below_[rowOf(i, j)];
@@ -213,7 +226,7 @@ std::size_t ShellGeometry::prepareLevel(float iso) {
                     const Vector3 pa(px_[i], py_[j], pz_[k]);
                     const Vector3 pb(px_[i + 1], py_[j], pz_[k]);
                     addPoint(na * 6 + kAlongIUp, na, pa, na + iStep, pb);
-                    addPoint(na * 6 + kAlongIDown, na + iStep, pb, na, pa);
+                    addReversed(na * 6 + kAlongIDown, na + iStep, pb, na, pa);
                 }
             }
             if (j < n_) {
@@ -230,7 +243,7 @@ std::size_t ShellGeometry::prepareLevel(float iso) {
                 const Vector3 pa(px_[i], py_[j], pz_[k]);
                 const Vector3 pb(px_[i], py_[j], pz_[k + 1]);
                 addPoint(na * 6 + kAlongKUp, na, pa, na + 1, pb);
-                addPoint(na * 6 + kAlongKDown, na + 1, pb, na, pa);
+                addReversed(na * 6 + kAlongKDown, na + 1, pb, na, pa);
             }
         }
     }
