@@ -2,8 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
+
+// Counts every allocation the test program makes, to show that a frame makes none.
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace vorlune {
 namespace {
@@ -117,6 +137,25 @@ TEST(ShellGeometry, SameTrianglesWithBallsOnNodesAndEdges) {
         ASSERT_GT(expected.corners, 0);
         expectSameStream(expected, got, "balls on the lattice");
     }
+}
+
+TEST(ShellGeometry, AFrameAllocatesNothing) {
+    struct CountingSink {
+        long corners = 0;
+        void beginTriangles() {}
+        void endTriangles() {}
+        void corner(const Vector3&, const Vector3&) { ++corners; }
+    } sink;
+    auto field = createSceneField(3);
+    ShellGeometry shells(*field);
+    const long before = allocations.load();
+    for (int frame = 0; frame < 500; ++frame) {
+        placeBalls(*field, static_cast<float>(frame) * 7.3f);
+        shells.evaluate();
+        shells.polygoniseShells(sink);
+    }
+    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_GT(sink.corners, 500L * 9000);
 }
 
 TEST(ShellGeometry, OtherResolutionsAndLevels) {
