@@ -68,6 +68,13 @@ constexpr int kCornerStep[8][3] = {
     {0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}, {0, 1, 0}, {1, 1, 0}, {1, 1, 1}, {0, 1, 1},
 };
 
+// The corner bits of one face of a cell (corners 0-3, or 4-7 above them) from
+// two rows' bit pairs: v holds row a's bits k and k + 1, then row b's.
+// Corner 0 is a's k, 1 is b's k, 2 is b's k + 1, 3 is a's k + 1.
+constexpr unsigned kFaceBits[16] = {
+    0x0, 0x1, 0x8, 0x9, 0x2, 0x3, 0xA, 0xB, 0x4, 0x5, 0xC, 0xD, 0x6, 0x7, 0xE, 0xF,
+};
+
 // Where a level's point on a lattice edge is kept: six codes per node, for
 // the edge from it along i (walked up, walked down), along j (up only: no
 // cell walks a j edge downwards) and along k (up, down).
@@ -265,10 +272,8 @@ std::size_t ShellGeometry::prepareLevel(float iso) {
             while (crossed != 0) {
                 const int k = __builtin_ctzll(crossed);
                 crossed &= crossed - 1;
-                const unsigned index = static_cast<unsigned>(
-                    ((a >> k) & 1) | ((b >> k) & 1) << 1 | ((b >> (k + 1)) & 1) << 2 |
-                    ((a >> (k + 1)) & 1) << 3 | ((c >> k) & 1) << 4 | ((d >> k) & 1) << 5 |
-                    ((d >> (k + 1)) & 1) << 6 | ((c >> (k + 1)) & 1) << 7);
+                const unsigned index = kFaceBits[((a >> k) & 3) | ((b >> k) & 3) << 2] |
+                                       kFaceBits[((c >> k) & 3) | ((d >> k) & 3) << 2] << 4;
                 const std::int32_t* slots = &edgeSlot_[(rowBase + static_cast<std::size_t>(k)) * 6];
                 const std::int32_t* offsets = cornerOffsets_[index];
                 for (int t = 0; t < cornerCounts_[index]; ++t)
