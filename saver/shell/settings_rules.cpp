@@ -52,7 +52,9 @@ std::optional<std::int16_t> ReadIniNumber(std::string_view text) {
 }
 
 std::string FormatIniNumber(std::int16_t value) {
-    return (value < 0 ? "" : " ") + std::to_string(value);
+    std::string text(value < 0 ? 0 : 1, ' ');
+    text += std::to_string(value);
+    return text;
 }
 
 std::string FolderOf(std::string_view path, LeadBytePredicate isLead) {

@@ -1,0 +1,272 @@
+#include "shell/win32_forms.hpp"
+
+#include <utility>
+
+#include "shell/win32_failure.hpp"
+
+namespace vorlune::forms {
+
+namespace {
+
+constexpr char kFormClass[] = "VorluneForm";
+constexpr char kImageClass[] = "VorluneImage";
+
+int loadedForms = 0;
+
+int TwipsPerPixel(int axis) {
+    const HDC screen = GetDC(nullptr);
+    const int dotsPerInch = screen != nullptr ? GetDeviceCaps(screen, axis) : 0;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    if (dotsPerInch <= 0) return 15;
+    return (1440 + dotsPerInch / 2) / dotsPerInch;
+}
+
+void RegisterClassOnce(const char* name, WNDPROC procedure) {
+    WNDCLASSA existing{};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &existing)) return;
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.lpszClassName = name;
+    if (!RegisterClassA(&windowClass)) vorlune::saver::ReportFailure("RegisterClassA");
+}
+
+// Black, with the picture at its natural size in the top-left corner.
+void PaintPicture(HWND window, HBITMAP picture) {
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(window, &paint);
+    if (dc == nullptr) return;
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    BITMAP size{};
+    if (picture != nullptr && GetObjectA(picture, sizeof(size), &size) != 0) {
+        const HDC source = CreateCompatibleDC(dc);
+        const HGDIOBJ previous = SelectObject(source, picture);
+        BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
+    }
+    EndPaint(window, &paint);
+}
+
+}  // namespace
+
+int TwipsPerPixelX() {
+    return TwipsPerPixel(LOGPIXELSX);
+}
+int TwipsPerPixelY() {
+    return TwipsPerPixel(LOGPIXELSY);
+}
+
+Timer::Timer(Form& form, std::uint32_t interval, bool enabled, std::function<void()> onTick)
+    : form_(form), interval_(interval), enabled_(enabled), onTick_(std::move(onTick)) {
+    form_.timers_.push_back(this);
+    id_ = form_.timers_.size();
+}
+
+void Timer::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Arm();
+}
+
+void Timer::SetInterval(std::uint32_t interval) {
+    interval_ = interval;
+    Arm();
+}
+
+void Timer::Arm() {
+    if (!form_.Loaded()) return;
+    if (enabled_ && interval_ > 0) {
+        if (SetTimer(form_.Window(), id_, interval_, nullptr) == 0) {
+            vorlune::saver::ReportFailure("SetTimer");
+        }
+    } else {
+        KillTimer(form_.Window(), id_);
+    }
+}
+
+Image::Image(Form& form) {
+    form.images_.push_back(this);
+}
+
+void Image::SetPicture(HBITMAP picture) {
+    picture_ = picture;
+    if (window_ != nullptr) InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Image::Move(int left, int top, int width, int height) {
+    place_ = {left, top, left + width, top + height};
+    if (window_ != nullptr && !MoveWindow(window_, left, top, width, height, TRUE)) {
+        vorlune::saver::ReportFailure("MoveWindow");
+    }
+}
+
+void Image::Create(HWND parent) {
+    RegisterClassOnce(kImageClass, Procedure);
+    window_ = CreateWindowExA(0, kImageClass, "", WS_CHILD | WS_VISIBLE, place_.left, place_.top,
+                              place_.right - place_.left, place_.bottom - place_.top, parent,
+                              nullptr, GetModuleHandleA(nullptr), this);
+    if (window_ == nullptr) vorlune::saver::ReportFailure("CreateWindowExA (image)");
+}
+
+LRESULT CALLBACK Image::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* image = reinterpret_cast<Image*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            PaintPicture(window, image != nullptr ? image->picture_ : nullptr);
+            return 0;
+        case WM_NCDESTROY:
+            if (image != nullptr) image->window_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+Form::Form(std::string caption) : caption_(std::move(caption)) {}
+
+Form::~Form() {
+    if (window_ != nullptr) {
+        // Nothing more may reach this object.
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void Form::Load() {
+    if (Loaded()) return;
+    RegisterClassOnce(kFormClass, Procedure);
+    // A borderless top-level window, hidden until shown.
+    window_ = CreateWindowExA(0, kFormClass, caption_.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
+                              0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    if (window_ == nullptr) {
+        vorlune::saver::ReportFailure("CreateWindowExA (form)");
+        return;
+    }
+    ++loadedForms;
+    unloading_ = false;
+    for (Image* image : images_) image->Create(window_);
+    for (Timer* timer : timers_) timer->Arm();
+    Form_Load();
+}
+
+void Form::Show() {
+    Load();
+    if (Loaded()) ShowWindow(window_, SW_SHOW);
+}
+
+void Form::Unload() {
+    if (!Loaded() || unloading_) return;
+    if (!RaiseUnload(UnloadMode::FormCode, true)) return;
+    unloading_ = true;
+    DestroyWindow(window_);
+}
+
+void Form::Move(int left, int top, int width, int height) {
+    if (!Loaded()) return;
+    const int x = TwipsPerPixelX();
+    const int y = TwipsPerPixelY();
+    if (!MoveWindow(window_, left / x, top / y, width / x, height / y, TRUE)) {
+        vorlune::saver::ReportFailure("MoveWindow");
+    }
+}
+
+void Form::SetPicture(HBITMAP picture) {
+    picture_ = picture;
+    if (Loaded()) InvalidateRect(window_, nullptr, TRUE);
+}
+
+bool Form::RaiseUnload(UnloadMode mode, bool mayCancel) {
+    bool cancel = false;
+    Form_QueryUnload(cancel, mode);
+    if (cancel && mayCancel) return false;
+    cancel = false;
+    Form_Unload(cancel);
+    return !(cancel && mayCancel);
+}
+
+void Form::Destroyed() {
+    if (!unloading_) {
+        // Destroyed from outside, with the parent it was given: nothing can
+        // keep it, but its handlers still run.
+        unloading_ = true;
+        RaiseUnload(UnloadMode::FormOwner, false);
+    }
+    for (Timer* timer : timers_) KillTimer(window_, timer->id_);
+    window_ = nullptr;
+    if (--loadedForms == 0) PostQuitMessage(0);
+}
+
+LRESULT CALLBACK Form::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (form == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+        case WM_TIMER:
+            for (Timer* timer : form->timers_) {
+                if (timer->id_ == wParam && timer->enabled_ && timer->onTick_) timer->onTick_();
+            }
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            PaintPicture(window, form->picture_);
+            return 0;
+        case WM_CLOSE:
+            if (!form->unloading_ && form->RaiseUnload(UnloadMode::FormControlMenu, true)) {
+                form->unloading_ = true;
+                DestroyWindow(window);
+            }
+            return 0;
+        case WM_QUERYENDSESSION: {
+            bool cancel = false;
+            form->Form_QueryUnload(cancel, UnloadMode::AppWindows);
+            return cancel ? FALSE : TRUE;
+        }
+        case WM_ENDSESSION:
+            if (wParam && !form->unloading_) {
+                form->unloading_ = true;
+                bool cancel = false;
+                form->Form_Unload(cancel);
+                DestroyWindow(window);
+            }
+            return 0;
+        case WM_DESTROY:
+            form->Destroyed();
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int RunMessageLoop() {
+    if (loadedForms == 0) return 0;
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+void EndProgram() {
+    ExitProcess(0);
+}
+
+}  // namespace vorlune::forms

@@ -1,0 +1,73 @@
+#include "shell/win32_picture.hpp"
+
+#include <ole2.h>
+#include <olectl.h>
+
+#include <cstring>
+
+#include "shell/win32_failure.hpp"
+
+namespace vorlune::saver {
+
+namespace {
+
+// The resource's bytes in a stream of their own; the stream frees them.
+IStream* ResourceStream(int id, LONG& size) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
+    if (found == nullptr) {
+        ReportFailure("FindResourceA");
+        return nullptr;
+    }
+    const DWORD length = SizeofResource(module, found);
+    const HGLOBAL loaded = LoadResource(module, found);
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr || length == 0) {
+        ReportFailure("LoadResource");
+        return nullptr;
+    }
+    const HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, length);
+    if (copy == nullptr) {
+        ReportFailure("GlobalAlloc");
+        return nullptr;
+    }
+    std::memcpy(GlobalLock(copy), bytes, length);
+    GlobalUnlock(copy);
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
+        ReportFailure("CreateStreamOnHGlobal");
+        GlobalFree(copy);
+        return nullptr;
+    }
+    size = static_cast<LONG>(length);
+    return stream;
+}
+
+}  // namespace
+
+HBITMAP LoadResourcePicture(int id) {
+    LONG size = 0;
+    IStream* stream = ResourceStream(id, size);
+    if (stream == nullptr) return nullptr;
+    IPicture* picture = nullptr;
+    const HRESULT loaded =
+        OleLoadPicture(stream, size, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
+    stream->Release();
+    if (FAILED(loaded) || picture == nullptr) {
+        SetLastError(static_cast<DWORD>(loaded));
+        ReportFailure("OleLoadPicture");
+        return nullptr;
+    }
+    OLE_HANDLE handle = 0;
+    HBITMAP bitmap = nullptr;
+    if (SUCCEEDED(picture->get_Handle(&handle))) {
+        // Our own copy, so that the picture object can go now.
+        bitmap = static_cast<HBITMAP>(CopyImage(
+            reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0));
+        if (bitmap == nullptr) ReportFailure("CopyImage");
+    }
+    picture->Release();
+    return bitmap;
+}
+
+}  // namespace vorlune::saver

@@ -1,0 +1,121 @@
+#include "shell/win32_run_form.hpp"
+
+#include "shell/settings_rules.hpp"
+#include "shell/settings_values.hpp"
+#include "shell/win32_failure.hpp"
+#include "shell/win32_settings_store.hpp"
+
+#ifdef VORLUNE_HAVE_MUSIC
+#include "music/music_player.hpp"
+#endif
+
+namespace vorlune::saver {
+
+namespace {
+
+bool IsSystemLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
+MusicFile MusicFileOfSettings() {
+    return MusicFileOf(BgmFile, IsSystemLeadByte);
+}
+
+}  // namespace
+
+RunForm::RunForm(char modeLetter)
+    : Form(kRunCaption),
+      Timer1(*this, 1000, false, [this] { Timer1_Timer(); }),
+      Timer2(*this, 200, false, [this] { Timer2_Timer(); }),
+      Timer3(*this, 500, true, [this] { Timer3_Timer(); }),
+      modeLetter_(modeLetter) {}
+
+void RunForm::Form_Load() {
+    rendererPath_ = ProgramFolder() + kRendererName;
+    StartRenderer();
+#ifdef VORLUNE_HAVE_MUSIC
+    if (BgmKind == 1) {
+        CdOpen();
+        Timer2.SetEnabled(true);
+    }
+    if (BgmKind == 2) {
+        switch (MusicFileOfSettings()) {
+            case MusicFile::Wav:
+                WavPlay();  // loops by itself
+                break;
+            case MusicFile::Mp3:
+                Mp3Open();
+                Timer1.SetEnabled(true);
+                break;
+            case MusicFile::Other:
+                break;
+        }
+    }
+#endif
+}
+
+void RunForm::StartRenderer() {
+    // Started from the file itself: its name ends in .dll, so no file-type
+    // association could start it. No arguments, shown normally with the focus.
+    std::string commandLine = "\"" + rendererPath_ + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    startedAt_ = GetTickCount();
+    if (!CreateProcessA(rendererPath_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
+        ReportFailure("CreateProcessA");
+        return;
+    }
+    CloseHandle(process.hThread);
+    renderer_ = process.hProcess;
+}
+
+void RunForm::Timer1_Timer() {
+#ifdef VORLUNE_HAVE_MUSIC
+    Mp3Poll();
+#endif
+}
+
+void RunForm::Timer2_Timer() {
+#ifdef VORLUNE_HAVE_MUSIC
+    CdPoll();
+    Timer2.SetEnabled(CdPolling);
+#endif
+}
+
+void RunForm::Timer3_Timer() {
+    const bool window = FindWindowA(nullptr, kRendererCaption) != nullptr;
+    const bool ended = renderer_ == nullptr || WaitForSingleObject(renderer_, 0) == WAIT_OBJECT_0;
+    if (watch_.Tick(window, ended, GetTickCount() - startedAt_)) return;
+    Timer3.SetEnabled(false);
+    Unload();
+}
+
+void RunForm::Form_QueryUnload(bool& /*cancel*/, forms::UnloadMode /*mode*/) {
+#ifdef VORLUNE_HAVE_MUSIC
+    if (Timer2.Enabled()) {
+        Timer2.SetEnabled(false);
+        CdClose();
+    }
+    if (BgmKind == 2) {
+        switch (MusicFileOfSettings()) {
+            case MusicFile::Wav:
+                WavStop();
+                break;
+            case MusicFile::Mp3:
+                Timer1.SetEnabled(false);
+                Mp3Close();
+                break;
+            case MusicFile::Other:
+                break;
+        }
+    }
+#endif
+    if (modeLetter_ == 'S') ShowCursor(TRUE);
+    forms::EndProgram();
+}
+
+}  // namespace vorlune::saver

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace vorlune::saver {
+
+// Shows the settings dialog "<Vorlune>" modally, without an owner, and
+// returns once it has closed.
+void ShowSettingsDialogModal();
+
+}  // namespace vorlune::saver

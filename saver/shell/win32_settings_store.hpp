@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace vorlune::saver {
+
+// The settings file and path operations on the system's profile and file
+// services. Texts are in the system code page.
+std::string ReadIni(const std::string& section, const std::string& key, const std::string& path);
+void WriteIni(const std::string& section, const std::string& key, const std::string& value,
+              const std::string& path);
+
+// True when the path names a file that can be opened for reading (not a folder).
+bool FileExists(const std::string& path);
+std::string FolderOf(const std::string& path);
+
+// The folder that holds this program, without a trailing "\".
+std::string ProgramFolder();
+
+// Fills BgmKind, BgmRepeat, BgmFile and BgmFolder from Vorlune.ini beside the program.
+void LoadSettings();
+// The same from the given settings file, with folder standing for the program's.
+void LoadSettings(const std::string& iniPath, const std::string& folder);
+
+}  // namespace vorlune::saver

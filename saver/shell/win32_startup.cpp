@@ -1,0 +1,100 @@
+// Vorlune.scr's entry: StartUp takes the screen-saver command line and
+// either previews, opens the settings dialog, runs full screen or ends.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "shell/command_line.hpp"
+#include "shell/shell_names.hpp"
+#include "shell/win32_failure.hpp"
+#include "shell/win32_forms.hpp"
+#include "shell/win32_preview_form.hpp"
+#include "shell/win32_run_form.hpp"
+#include "shell/win32_settings_dialog.hpp"
+#include "shell/win32_settings_store.hpp"
+
+namespace vorlune::saver {
+
+namespace {
+
+bool IsSystemLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
+// Parents the preview form into the host's window. False when there is no
+// such window: then there is nothing to preview in and nothing to wait for.
+bool StartPreview(const std::string& arguments) {
+    const std::int32_t handle = HostHandle(arguments, IsSystemLeadByte);
+    const HWND host = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+    RECT rect{};
+    if (host == nullptr || !IsWindow(host) || !GetWindowRect(host, &rect)) return false;
+    const int twipsX = forms::TwipsPerPixelX();
+    const int twipsY = forms::TwipsPerPixelY();
+    const std::int32_t width = PreviewTwips(rect.right - rect.left, twipsX);
+    const std::int32_t height = PreviewTwips(rect.bottom - rect.top, twipsY);
+
+    static PreviewForm preview;
+    preview.Load();
+    if (!preview.Loaded()) return false;
+    const HWND window = preview.Window();
+    // A child now: WS_POPUP goes, or the system would keep treating it as a
+    // pop-up window of its own.
+    const auto style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    SetWindowLongA(window, GWL_STYLE, static_cast<LONG>((style | WS_CHILD) & ~WS_POPUP));
+    if (SetParent(window, host) == nullptr) {
+        ReportFailure("SetParent");
+        preview.Unload();
+        return false;
+    }
+    preview.Move(0, 0, width, height);
+    preview.Img_Prev.Move(0, 0, width / twipsX, height / twipsY);
+    preview.Show();
+    return true;
+}
+
+void StartUp(const std::string& arguments) {
+    const bool previousInstance = FindWindowA(nullptr, kRunCaption) != nullptr ||
+                                  FindWindowA(nullptr, kSettingsCaption) != nullptr;
+    const char letter = ModeLetter(arguments, IsSystemLeadByte);
+    switch (DecideFirstStep(previousInstance, letter)) {
+        case FirstStep::EndSilently:
+            return;
+        case FirstStep::Preview:
+            StartPreview(arguments);
+            return;
+        case FirstStep::LoadSettings:
+            break;
+    }
+
+    LoadSettings();
+    const bool rendererFound = FileExists(ProgramFolder() + kRendererName);
+    const SecondDecision decision = DecideSecondStep(arguments, letter, rendererFound);
+    switch (decision.step) {
+        case SecondStep::MissingRenderer:
+            MessageBoxA(nullptr, kMissingRendererMessage, kProgramTitle, MB_OK);
+            return;
+        case SecondStep::SettingsDialog:
+            ShowSettingsDialogModal();
+            return;
+        case SecondStep::EndSilently:
+            return;
+        case SecondStep::Run:
+            break;
+    }
+    if (decision.hideCursor) ShowCursor(FALSE);
+    static RunForm run(letter);
+    run.Load();
+}
+
+}  // namespace
+
+}  // namespace vorlune::saver
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    // Twips follow the screen's real dots per inch, not a scaled 96.
+    SetProcessDPIAware();
+    vorlune::saver::StartUp(commandLine != nullptr ? commandLine : "");
+    // The program lives while one of its forms is loaded.
+    return vorlune::forms::RunMessageLoop();
+}

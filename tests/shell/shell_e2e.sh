@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Vorlune.scr under Xvfb and Wine, started the way Windows starts a screen
+# saver and driven by shell_driver.exe:
+#   shell_e2e.sh <work dir> <Vorlune.dll> <shell_driver.exe> <Vorlune.scr>
+# The programs are copied into folders of their own: one with both (a blank
+# in its name), one without the renderer.
+# shellcheck disable=SC2317  # the cases are called through run_case
+scr=$4
+# The shared harness takes four arguments; the fourth (a probe library) is
+# not used here.
+# shellcheck source=../e2e/e2e_env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e_env.sh" "$1" "$2" "$3" none
+
+# Japanese Windows: the ANSI code page is 932, as the shell's texts expect.
+export LC_ALL=ja_JP.UTF-8
+E2E_DEADLINE=${E2E_DEADLINE:-170}
+setup 1024x768x24
+
+saver_dir="$work/my saver"
+alone_dir="$work/alone"
+mkdir -p "$saver_dir" "$alone_dir"
+cp "$renderer" "$saver_dir/Vorlune.dll"
+cp "$scr" "$saver_dir/Vorlune.scr"
+cp "$scr" "$alone_dir/Vorlune.scr"
+saver="$saver_dir/Vorlune.scr"
+alone="$alone_dir/Vorlune.scr"
+
+run_case "/s runs the renderer, a second /s ends at once, the shell follows the renderer's end" \
+    drive run "$saver" /s
+run_case "an empty command line runs full screen" drive run "$saver" ""
+for arguments in /a x S; do
+    run_case "'$arguments' ends silently" drive ends "$saver" "$arguments"
+done
+no_window_case() {
+    drive no-window 12345 && drive ends "$saver" "/p 12345"
+}
+run_case "/p with a handle that is no window ends at once" no_window_case
+for arguments in /s /c /a ""; do
+    run_case "without Vorlune.dll, '$arguments' shows the message and ends" \
+        drive missing "$alone" "$arguments"
+done
+run_case "/p into a 152x112 host" drive preview "$saver" 152 112
+run_case "/p into a larger host, and without Vorlune.dll" drive preview "$alone" 400 300
+finish
