@@ -34,10 +34,7 @@ void RegisterClassOnce(const char* name, WNDPROC procedure) {
 }
 
 // Black, with the picture at its natural size in the top-left corner.
-void PaintPicture(HWND window, HBITMAP picture) {
-    PAINTSTRUCT paint{};
-    const HDC dc = BeginPaint(window, &paint);
-    if (dc == nullptr) return;
+void DrawPicture(HWND window, HDC dc, HBITMAP picture) {
     RECT client{};
     GetClientRect(window, &client);
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -49,7 +46,20 @@ void PaintPicture(HWND window, HBITMAP picture) {
         SelectObject(source, previous);
         DeleteDC(source);
     }
-    EndPaint(window, &paint);
+}
+
+// WM_PAINT, and WM_PRINTCLIENT for whoever wants the picture in a DC of theirs.
+void HandlePaint(HWND window, UINT message, WPARAM wParam, HBITMAP picture) {
+    if (message == WM_PRINTCLIENT) {
+        DrawPicture(window, reinterpret_cast<HDC>(wParam), picture);
+        return;
+    }
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(window, &paint);
+    if (dc != nullptr) {
+        DrawPicture(window, dc, picture);
+        EndPaint(window, &paint);
+    }
 }
 
 }  // namespace
@@ -123,7 +133,8 @@ LRESULT CALLBACK Image::Procedure(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
-            PaintPicture(window, image != nullptr ? image->picture_ : nullptr);
+        case WM_PRINTCLIENT:
+            HandlePaint(window, message, wParam, image != nullptr ? image->picture_ : nullptr);
             return 0;
         case WM_NCDESTROY:
             if (image != nullptr) image->window_ = nullptr;
@@ -225,7 +236,8 @@ LRESULT CALLBACK Form::Procedure(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
-            PaintPicture(window, form->picture_);
+        case WM_PRINTCLIENT:
+            HandlePaint(window, message, wParam, form->picture_);
             return 0;
         case WM_CLOSE:
             if (!form->unloading_ && form->RaiseUnload(UnloadMode::FormControlMenu, true)) {

@@ -111,7 +111,6 @@ class Form {
     // Raises the two unload events; true when the unload goes ahead.
     bool RaiseUnload(UnloadMode mode, bool mayCancel);
     void Destroyed();
-    void Paint();
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::string caption_;

@@ -1,7 +1,10 @@
 #include "shell/win32_preview_form.hpp"
 
+#include <objbase.h>
+
 #include "resources/shell_resources.h"
 #include "shell/shell_names.hpp"
+#include "shell/win32_failure.hpp"
 #include "shell/win32_picture.hpp"
 
 namespace vorlune::saver {
@@ -21,6 +24,8 @@ PreviewForm::~PreviewForm() {
 }
 
 void PreviewForm::Form_Load() {
+    // The pictures are decoded by COM objects.
+    if (FAILED(CoInitialize(nullptr))) ReportFailure("CoInitialize");
     background_ = LoadResourcePicture(VORLUNE_PREVIEW_BACKGROUND);
     scene_ = LoadResourcePicture(VORLUNE_PREVIEW_SCENE);
     SetPicture(background_);

@@ -5,24 +5,28 @@ add_library(vorlune_shell_win32 STATIC
   ${vorlune_shell_dir}/win32_settings_store.cpp
   ${vorlune_shell_dir}/win32_picture.cpp
   ${vorlune_shell_dir}/win32_animation.cpp
+  ${vorlune_shell_dir}/win32_run_form.cpp
+  ${vorlune_shell_dir}/win32_preview_form.cpp
 )
 target_compile_definitions(vorlune_shell_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+# Where the .rc file of a program that uses the forms finds its pictures.
+target_include_directories(vorlune_shell_win32 PUBLIC ${vorlune_shell_dir}/../resources)
 target_link_libraries(vorlune_shell_win32 PUBLIC vorlune_shell_core user32 gdi32 ole32 oleaut32 uuid
                       PRIVATE vorlune_warnings)
+# The run form plays the background music once the music player is there.
+if(TARGET vorlune_music)
+  target_link_libraries(vorlune_shell_win32 PUBLIC vorlune_music)
+  target_compile_definitions(vorlune_shell_win32 PRIVATE VORLUNE_HAVE_MUSIC)
+endif()
+# The .rc file with the pictures, for the programs and tests that show them.
+set(vorlune_shell_resources ${vorlune_shell_dir}/../resources/vorlune_shell.rc CACHE INTERNAL "")
 
 add_executable(vorlune_saver WIN32
   ${vorlune_shell_dir}/win32_startup.cpp
-  ${vorlune_shell_dir}/win32_run_form.cpp
-  ${vorlune_shell_dir}/win32_preview_form.cpp
   ${vorlune_shell_dir}/win32_settings_placeholder.cpp
-  ${vorlune_shell_dir}/../resources/vorlune_shell.rc
+  ${vorlune_shell_resources}
 )
-target_include_directories(vorlune_saver PRIVATE ${vorlune_shell_dir}/../resources)
 target_link_libraries(vorlune_saver PRIVATE vorlune_shell_win32 vorlune_warnings)
-if(TARGET vorlune_music)
-  target_link_libraries(vorlune_saver PRIVATE vorlune_music)
-  target_compile_definitions(vorlune_saver PRIVATE VORLUNE_HAVE_MUSIC)
-endif()
 # Windows finds a screen saver by this name; Vorlune.dll lies beside it.
 set_target_properties(vorlune_saver PROPERTIES
   OUTPUT_NAME Vorlune

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Vorlune.scr under Xvfb and Wine, started the way Windows starts a screen
 # saver and driven by shell_driver.exe:
-#   shell_e2e.sh <work dir> <Vorlune.dll> <shell_driver.exe> <Vorlune.scr>
+#   shell_e2e.sh <work dir> <Vorlune.dll> <shell_driver.exe> <Vorlune.scr> <forms tests .exe>
 # The programs are copied into folders of their own: one with both (a blank
 # in its name), one without the renderer.
 # shellcheck disable=SC2317  # the cases are called through run_case
 scr=$4
+forms_tests=$5
 # The shared harness takes four arguments; the fourth (a probe library) is
 # not used here.
 # shellcheck source=../e2e/e2e_env.sh
@@ -24,6 +25,14 @@ cp "$scr" "$saver_dir/Vorlune.scr"
 cp "$scr" "$alone_dir/Vorlune.scr"
 saver="$saver_dir/Vorlune.scr"
 alone="$alone_dir/Vorlune.scr"
+
+forms_case() {
+    timeout 60 "$wine" "$forms_tests" >"$work/forms.out" 2>&1
+    local rc=$?
+    tr -d '\r' <"$work/forms.out" | grep -E '^\[ +(OK|FAILED) |Failure|Expected|Which|Actual' | sed 's/^/    /'
+    return $rc
+}
+run_case "forms: events, timers, twips; the preview form's pictures" forms_case
 
 run_case "/s runs the renderer, a second /s ends at once, the shell follows the renderer's end" \
     drive run "$saver" /s
