@@ -369,9 +369,82 @@ int preview(const char* program, int width, int height) {
     return result();
 }
 
+// Started as Vorlune.dll by the shell (no arguments), the driver stands in
+// for the renderer, as VORLUNE_STANDIN says: "slow" opens its VorluneVC
+// window only after 2.5 s (a cold GL driver) and ends when it is closed;
+// "exit" ends after 0.3 s without ever opening one.
+int standIn() {
+    const char* mode = std::getenv("VORLUNE_STANDIN");
+    if (mode == nullptr) return 3;
+    if (std::strcmp(mode, "exit") == 0) {
+        Sleep(300);
+        return 0;
+    }
+    Sleep(2500);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam,
+                                 LPARAM lParam) -> LRESULT {
+        if (message == WM_DESTROY) PostQuitMessage(0);
+        return DefWindowProcA(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "StandIn";
+    RegisterClassA(&windowClass);
+    if (CreateWindowExA(0, "StandIn", kRendererCaption, WS_POPUP | WS_VISIBLE, 0, 0, 64, 64,
+                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr) == nullptr) {
+        return 1;
+    }
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
+
+// slow-renderer <scr>: a renderer that needs 2.5 s for its window does not
+// end the run early, and the run still follows its end.
+int slowRenderer(const char* program) {
+    SetEnvironmentVariableA("VORLUNE_STANDIN", "slow");
+    Shell shell = startShell(program, "/s");
+    sleepPumping(1500);
+    check(windowsCaptioned(kRendererCaption).empty(), "the stand-in's window came early");
+    check(WaitForSingleObject(shell.info.hProcess, 0) == WAIT_TIMEOUT,
+          "the shell gave up on a renderer still starting");
+    HWND renderer = nullptr;
+    while (renderer == nullptr && nowMs() - shell.startedMs < 8000) {
+        const auto found = windowsCaptioned(kRendererCaption);
+        if (!found.empty()) renderer = found.front();
+        sleepPumping(20);
+    }
+    if (renderer == nullptr) fatal("the stand-in's window did not appear");
+    sleepPumping(1200);
+    check(WaitForSingleObject(shell.info.hProcess, 0) == WAIT_TIMEOUT,
+          "the shell ended during the run");
+    const double closedMs = nowMs();
+    PostMessageA(renderer, WM_CLOSE, 0, 0);
+    const bool ended = waitForExit(shell.info.hProcess, 5000);
+    std::printf("shell_exit_ms=%.0f\n", nowMs() - closedMs);
+    check(ended && nowMs() - closedMs < 1500, "the shell did not follow the renderer's end");
+    if (!ended) TerminateProcess(shell.info.hProcess, 1);
+    CloseHandle(shell.info.hProcess);
+    return result();
+}
+
+// lost-renderer <scr>: a renderer that ends without ever opening its window
+// ends the run at the next watch, not after the start-up grace.
+int lostRenderer(const char* program) {
+    SetEnvironmentVariableA("VORLUNE_STANDIN", "exit");
+    Shell shell = startShell(program, "/s");
+    const bool ended = waitForExit(shell.info.hProcess, 5000);
+    std::printf("exit_ms=%.0f\n", nowMs() - shell.startedMs);
+    check(ended && nowMs() - shell.startedMs < 2000, "the shell outlived its lost renderer");
+    if (!ended) TerminateProcess(shell.info.hProcess, 1);
+    CloseHandle(shell.info.hProcess);
+    return result();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 1) return standIn();
     if (argc < 2) {
         std::printf(
             "usage: shell_driver run|ends|missing <scr> <arguments> | preview <scr> <w> <h> | "
@@ -386,6 +459,8 @@ int main(int argc, char** argv) {
         return IsWindow(window) ? 1 : 0;
     }
     const char* arguments = argc >= 4 ? argv[3] : "";
+    if (command == "slow-renderer" && argc == 3) return slowRenderer(argv[2]);
+    if (command == "lost-renderer" && argc == 3) return lostRenderer(argv[2]);
     if (command == "run" && argc >= 3) return run(argv[2], arguments);
     if (command == "ends" && argc >= 3) return ends(argv[2], arguments);
     if (command == "missing" && argc >= 3) return missing(argv[2], arguments);

@@ -23,6 +23,11 @@ mkdir -p "$saver_dir" "$alone_dir"
 cp "$renderer" "$saver_dir/Vorlune.dll"
 cp "$scr" "$saver_dir/Vorlune.scr"
 cp "$scr" "$alone_dir/Vorlune.scr"
+stand_in_dir="$work/stand-in"
+mkdir -p "$stand_in_dir"
+cp "$scr" "$stand_in_dir/Vorlune.scr"
+# The driver plays a renderer that is slow to show up, or lost before it does.
+cp "$driver" "$stand_in_dir/Vorlune.dll"
 saver="$saver_dir/Vorlune.scr"
 alone="$alone_dir/Vorlune.scr"
 
@@ -36,6 +41,10 @@ run_case "forms: events, timers, twips; the preview form's pictures" forms_case
 
 run_case "/s runs the renderer, a second /s ends at once, the shell follows the renderer's end" \
     drive run "$saver" /s
+run_case "a renderer slow to open its window keeps the run" \
+    drive slow-renderer "$stand_in_dir/Vorlune.scr"
+run_case "a renderer that ends without a window ends the run" \
+    drive lost-renderer "$stand_in_dir/Vorlune.scr"
 run_case "an empty command line runs full screen" drive run "$saver" ""
 for arguments in /a x S; do
     run_case "'$arguments' ends silently" drive ends "$saver" "$arguments"
