@@ -92,11 +92,13 @@ pactl unload-module module-suspend-on-idle 2>/dev/null
 log "display $DISPLAY, null sink and Wine prefix ready"
 
 # --- the music: a 1 s WAV tone that only a loop keeps going, a 2 s MP3 tone --
-# The MP3 lies deep in folders with blanks in their names: the path is long
-# (but within what the player sends) and must travel quoted.
+# The MP3 lies deep in folders with blanks in their names: its Windows path
+# (Z: and the file name added) is as long as the player accepts, within 21
+# characters of it, and must travel quoted.
 sox -n -r 44100 -c 2 -b 16 "$work/tone440.wav" synth 1 sine 440 vol 0.5
+tail="Z:/tone 660.mp3"
 deep=$work/media
-while [ $((${#deep} + 40)) -lt 230 ]; do deep="$deep/a folder with blanks"; done
+while [ $((${#deep} + 21 + ${#tail})) -le 259 ]; do deep="$deep/a folder with blanks"; done
 mkdir -p "$deep"
 sox -n -r 44100 -c 2 -b 16 "$work/tone660.wav" synth 2 sine 660 vol 0.5
 lame --quiet "$work/tone660.wav" "$deep/tone 660.mp3"
