@@ -441,6 +441,31 @@ int lostRenderer(const char* program) {
     return result();
 }
 
+// hold <scr> <ms>: a /s run kept going for ms after the renderer's window
+// showed up (the harness listens to the music meanwhile), then ended by
+// closing that window.
+int hold(const char* program, int ms) {
+    Shell shell = startShell(program, "/s");
+    HWND renderer = nullptr;
+    while (renderer == nullptr && nowMs() - shell.startedMs < 15000) {
+        const auto found = windowsCaptioned(kRendererCaption);
+        if (!found.empty()) renderer = found.front();
+        if (waitForExit(shell.info.hProcess, 20)) break;
+    }
+    if (renderer == nullptr) fatal("no VorluneVC window within 15 s");
+    std::printf("renderer_ms=%.0f\n", nowMs() - shell.startedMs);
+    std::fflush(stdout);
+    sleepPumping(ms);
+    check(WaitForSingleObject(shell.info.hProcess, 0) == WAIT_TIMEOUT,
+          "the shell ended during the run");
+    PostMessageA(renderer, WM_CLOSE, 0, 0);
+    check(waitForExit(shell.info.hProcess, 3000), "the shell did not follow the renderer's end");
+    if (WaitForSingleObject(shell.info.hProcess, 0) != WAIT_OBJECT_0)
+        TerminateProcess(shell.info.hProcess, 1);
+    CloseHandle(shell.info.hProcess);
+    return result();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -461,6 +486,7 @@ int main(int argc, char** argv) {
     const char* arguments = argc >= 4 ? argv[3] : "";
     if (command == "slow-renderer" && argc == 3) return slowRenderer(argv[2]);
     if (command == "lost-renderer" && argc == 3) return lostRenderer(argv[2]);
+    if (command == "hold" && argc == 4) return hold(argv[2], std::atoi(argv[3]));
     if (command == "run" && argc >= 3) return run(argv[2], arguments);
     if (command == "ends" && argc >= 3) return ends(argv[2], arguments);
     if (command == "missing" && argc >= 3) return missing(argv[2], arguments);
