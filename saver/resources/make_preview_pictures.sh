@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the preview's two 152 x 112 JPEG pictures stored in Vorlune.scr:
-#   preview_scene.jpg       a frame of our own renderer at scene time 20 s
-#   preview_background.jpg  translucent blue-green grid planes on black
+# Makes the pictures stored in Vorlune.scr:
+#   preview_scene.jpg       a frame of our own renderer at scene time 20 s, 152 x 112
+#   preview_background.jpg  translucent blue-green grid planes on black, 152 x 112
+#   vorlune.ico             the program's icon, from a square frame of the renderer
 # Needs the Linux build's vorlune-tool (cmake --build --preset linux),
 # python3 and ImageMagick.
 set -euo pipefail
@@ -18,4 +19,8 @@ trap 'rm -rf "$work"' EXIT
 python3 "$here/draw_grid_planes.py" 152 112 "$work/background.ppm"
 "$convert" "$work/background.ppm" -strip -quality 90 "$here/preview_background.jpg"
 
-"$convert" "$here/preview_scene.jpg" "$here/preview_background.jpg" -format '%f %wx%h\n' info:
+"$tool" render --time 20 --size 64x64 --out "$work/icon.png"
+"$convert" "$work/icon.png" -define icon:auto-resize=48,32,16 "$here/vorlune.ico"
+
+"$convert" "$here/preview_scene.jpg" "$here/preview_background.jpg" "$here/vorlune.ico" \
+    -format '%f %wx%h\n' info:
