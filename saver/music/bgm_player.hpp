@@ -7,6 +7,7 @@
 // read and written here exactly as the parameterless operations of
 // music_player.hpp do.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -26,6 +26,13 @@ for tool in "$wine" "$wineserver" Xvfb xdpyinfo pulseaudio pactl parec sox lame;
     fi
 done
 
+# Two runs of this test in one build tree (two of us running CTest at once)
+# would share the work directory and wipe each other's prefix: the second
+# waits for the first.
+mkdir -p "$(dirname "$work")"
+exec 9>"$work.lock"
+flock -w 100 9 || { echo "another run still holds $work.lock" >&2; exit 1; }
+
 failures=0
 xvfb_pid=
 parec_pid=
@@ -65,7 +72,8 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.e
 unset WINEARCH WINESERVER WINELOADER PULSE_SERVER
 
 # --- the machine: display, sound server, Wine prefix -------------------------
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# The servers must not hold the lock: 9>&-.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 9>&- &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
@@ -75,7 +83,7 @@ DISPLAY=:$(head -n 1 "$work/display")
 export DISPLAY
 xdpyinfo >/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
 
-pulseaudio -D --exit-idle-time=-1 --system=false --log-target=file:"$work/pulse.log" ||
+pulseaudio -D --exit-idle-time=-1 --system=false --log-target=file:"$work/pulse.log" 9>&- ||
     { echo "pulseaudio did not start" >&2; exit 1; }
 for _ in $(seq 50); do
     pactl info >/dev/null 2>&1 && break
@@ -85,10 +93,10 @@ pactl load-module module-null-sink sink_name=e2e_sink >/dev/null
 pactl set-default-sink e2e_sink
 pactl unload-module module-suspend-on-idle 2>/dev/null
 
-"$wine" wineboot -i >"$work/wineboot.log" 2>&1
+"$wine" wineboot -i >"$work/wineboot.log" 2>&1 9>&-
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$work/wineboot.log" 2>&1
 "$wineserver" -w
-"$wineserver" -p 300 >/dev/null 2>&1
+"$wineserver" -p 300 >/dev/null 2>&1 9>&-
 log "display $DISPLAY, null sink and Wine prefix ready"
 
 # --- the music: a 1 s WAV tone that only a loop keeps going, a 2 s MP3 tone --
