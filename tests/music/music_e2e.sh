@@ -36,6 +36,7 @@ flock -w 100 9 || { echo "another run still holds $work.lock" >&2; exit 1; }
 failures=0
 xvfb_pid=
 parec_pid=
+pulse_pid=
 watchdog_pid=
 log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
 
@@ -48,7 +49,7 @@ teardown() {
         "$wineserver" -k 2>/dev/null
         timeout 10 "$wineserver" -w 2>/dev/null
     fi
-    pulseaudio --kill 2>/dev/null
+    pulseaudio --kill 2>/dev/null || { [ -n "$pulse_pid" ] && kill "$pulse_pid"; } 2>/dev/null
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null
         wait "$xvfb_pid" 2>/dev/null
@@ -89,6 +90,7 @@ for _ in $(seq 50); do
     pactl info >/dev/null 2>&1 && break
     sleep 0.1
 done
+pulse_pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null)
 pactl load-module module-null-sink sink_name=e2e_sink >/dev/null
 pactl set-default-sink e2e_sink
 pactl unload-module module-suspend-on-idle 2>/dev/null
