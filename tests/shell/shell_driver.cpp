@@ -435,7 +435,7 @@ int lostRenderer(const char* program) {
     Shell shell = startShell(program, "/s");
     const bool ended = waitForExit(shell.info.hProcess, 5000);
     std::printf("exit_ms=%.0f\n", nowMs() - shell.startedMs);
-    check(ended && nowMs() - shell.startedMs < 2000, "the shell outlived its lost renderer");
+    check(ended && nowMs() - shell.startedMs < 4000, "the shell outlived its lost renderer");
     if (!ended) TerminateProcess(shell.info.hProcess, 1);
     CloseHandle(shell.info.hProcess);
     return result();
