@@ -162,7 +162,7 @@ HWND messageBoxOf(DWORD processId) {
 
 // run <scr> <arguments>: a full-screen run. The renderer comes up, the hidden
 // run form is there, a second start ends at once without a second renderer,
-// and closing the renderer's window ends the shell within about a second.
+// and the end of the renderer ends the shell within about a second.
 int run(const char* program, const char* arguments) {
     Shell shell = startShell(program, arguments);
     HWND renderer = nullptr;
@@ -202,8 +202,14 @@ int run(const char* program, const char* arguments) {
         CloseHandle(second.info.hProcess);
     }
 
+    // The /s run is ended by closing the renderer's window, the other by
+    // Escape held down in it, the user's way.
     const double closedMs = nowMs();
-    PostMessageA(renderer, WM_CLOSE, 0, 0);
+    if (std::strcmp(arguments, "/s") == 0) {
+        PostMessageA(renderer, WM_CLOSE, 0, 0);
+    } else {
+        PostMessageA(renderer, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    }
     const bool ended = waitForExit(shell.info.hProcess, 5000);
     const double shellExitMs = nowMs() - closedMs;
     std::printf("shell_exit_ms=%.0f\n", shellExitMs);

@@ -45,7 +45,7 @@ run_case "a renderer slow to open its window keeps the run" \
     drive slow-renderer "$stand_in_dir/Vorlune.scr"
 run_case "a renderer that ends without a window ends the run" \
     drive lost-renderer "$stand_in_dir/Vorlune.scr"
-run_case "an empty command line runs full screen" drive run "$saver" ""
+run_case "an empty command line runs full screen; Escape ends it" drive run "$saver" ""
 for arguments in /a x S; do
     run_case "'$arguments' ends silently" drive ends "$saver" "$arguments"
 done
