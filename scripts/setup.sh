@@ -19,6 +19,8 @@ test_packages=(
     wine wine64 libwine fonts-wine
     x11-apps xdotool imagemagick evilwm libxfixes-dev procps python3
     libbenchmark-dev
+    lame sox pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    util-linux locales
 )
 
 case "${1:-}" in
