@@ -15,5 +15,5 @@ target_compile_options(vorlune_shell_core PUBLIC -fexec-charset=CP932)
 target_link_libraries(vorlune_shell_core PRIVATE vorlune_warnings)
 
 if(WIN32)
-  include(${vorlune_shell_dir}/win32_shell.cmake OPTIONAL)
+  include(${vorlune_shell_dir}/win32_shell.cmake)
 endif()
