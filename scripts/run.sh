@@ -1,15 +1,43 @@
 #!/usr/bin/env bash
-# Builds Vorlune and runs the saver: full screen on the X display when there is
-# one (hold Escape to end it; arguments such as --window are passed on), and
-# otherwise headless, writing stills of the scene, the texture and a mesh to out/.
+# Builds Vorlune and runs the saver.
+#   scripts/run.sh [--window ...]   the Linux renderer, full screen on the X display
+#                                   (hold Escape to end it); without a display it
+#                                   renders stills headless into out/ instead
+#   scripts/run.sh windows          the Windows saver, Vorlune.scr /s, under Wine
+#                                   (on a virtual screen when there is no display)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+have_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
+
+if [ "${1:-}" = "windows" ]; then
+    scripts/setup.sh windows
+    cmake --preset windows >/dev/null
+    cmake --build --preset windows
+    saver=build/windows/bin/Vorlune.scr
+    if have_display; then
+        echo "Vorlune.scr /s runs under Wine on $DISPLAY: hold Escape to end it."
+        exec scripts/wine-run.sh "$saver" /s
+    fi
+    # No display: run it on a virtual screen for a while and keep a picture.
+    mkdir -p out
+    echo "No X display: running Vorlune.scr /s under Wine on a virtual 1024x768 screen for 15 s."
+    export VORLUNE_WINEPREFIX=$PWD/build/wineprefix
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
+        scripts/wine-run.sh "$1" /s &
+        sleep 15
+        import -window root out/windows-saver.png
+        WINEPREFIX=$VORLUNE_WINEPREFIX /usr/lib/wine/wineserver -k
+        wait' _ "$saver" || true
+    echo "Screenshot: $PWD/out/windows-saver.png"
+    exit 0
+fi
 
 scripts/setup.sh run
 cmake --preset linux >/dev/null
 cmake --build --preset linux
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if have_display; then
     echo "Vorlune runs full screen on $DISPLAY: hold Escape to end it."
     exec build/linux/renderer/vorlune "$@"
 fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vorlune needs, when any is missing.
 #   scripts/setup.sh run    what building and running the saver needs
-#   scripts/setup.sh test   that, plus the Windows cross build, Wine and test tools
+#   scripts/setup.sh windows  that, plus the Windows cross build and Wine
+#   scripts/setup.sh test   all of that, plus the test tools
 set -euo pipefail
 
 run_packages=(
@@ -11,22 +12,24 @@ run_packages=(
     libx11-dev
     xvfb x11-utils
 )
-test_packages=(
+windows_packages=(
     "${run_packages[@]}"
-    clang-format
-    libgtest-dev googletest
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-    wine wine64 libwine fonts-wine
-    x11-apps xdotool imagemagick evilwm libxfixes-dev procps python3
-    libbenchmark-dev
+    wine wine64 libwine fonts-wine fonts-ipafont-gothic
+    imagemagick
+)
+test_packages=(
+    "${windows_packages[@]}"
+    clang-format libgtest-dev googletest libbenchmark-dev
+    x11-apps xdotool evilwm libxfixes-dev procps python3 util-linux
     lame sox pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-    util-linux locales
 )
 
 case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;
+    windows) packages=("${windows_packages[@]}") ;;
     test) packages=("${test_packages[@]}") ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+    *) echo "usage: $0 run|windows|test" >&2; exit 2 ;;
 esac
 
 missing=()
