@@ -8,4 +8,4 @@ target_link_libraries(vorlune_egl PUBLIC vorlune_gl vorlune_posix_clock OpenGL::
                       PRIVATE vorlune_warnings)
 
 # The native renderer (X11/GLX).
-include(${CMAKE_CURRENT_LIST_DIR}/x11.cmake OPTIONAL)
+include(${CMAKE_CURRENT_LIST_DIR}/x11.cmake)

@@ -1,13 +1,10 @@
 #include "shell/win32_run_form.hpp"
 
+#include "music/music_player.hpp"
 #include "shell/settings_rules.hpp"
 #include "shell/settings_values.hpp"
 #include "shell/win32_failure.hpp"
 #include "shell/win32_settings_store.hpp"
-
-#ifdef VORLUNE_HAVE_MUSIC
-#include "music/music_player.hpp"
-#endif
 
 namespace vorlune::saver {
 
@@ -33,7 +30,6 @@ RunForm::RunForm(char modeLetter)
 void RunForm::Form_Load() {
     rendererPath_ = ProgramFolder() + kRendererName;
     StartRenderer();
-#ifdef VORLUNE_HAVE_MUSIC
     if (BgmKind == 1) {
         CdOpen();
         Timer2.SetEnabled(true);
@@ -51,7 +47,6 @@ void RunForm::Form_Load() {
                 break;
         }
     }
-#endif
 }
 
 void RunForm::StartRenderer() {
@@ -74,16 +69,12 @@ void RunForm::StartRenderer() {
 }
 
 void RunForm::Timer1_Timer() {
-#ifdef VORLUNE_HAVE_MUSIC
     Mp3Poll();
-#endif
 }
 
 void RunForm::Timer2_Timer() {
-#ifdef VORLUNE_HAVE_MUSIC
     CdPoll();
     Timer2.SetEnabled(CdPolling);
-#endif
 }
 
 void RunForm::Timer3_Timer() {
@@ -95,7 +86,6 @@ void RunForm::Timer3_Timer() {
 }
 
 void RunForm::Form_QueryUnload(bool& /*cancel*/, forms::UnloadMode /*mode*/) {
-#ifdef VORLUNE_HAVE_MUSIC
     if (Timer2.Enabled()) {
         Timer2.SetEnabled(false);
         CdClose();
@@ -113,7 +103,6 @@ void RunForm::Form_QueryUnload(bool& /*cancel*/, forms::UnloadMode /*mode*/) {
                 break;
         }
     }
-#endif
     if (modeLetter_ == 'S') ShowCursor(TRUE);
     forms::EndProgram();
 }

@@ -11,13 +11,8 @@ add_library(vorlune_shell_win32 STATIC
 target_compile_definitions(vorlune_shell_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 # Where the .rc file of a program that uses the forms finds its pictures.
 target_include_directories(vorlune_shell_win32 PUBLIC ${vorlune_shell_dir}/../resources)
-target_link_libraries(vorlune_shell_win32 PUBLIC vorlune_shell_core vorlune_win32_error user32 gdi32
-                      ole32 oleaut32 uuid PRIVATE vorlune_warnings)
-# The run form plays the background music once the music player is there.
-if(TARGET vorlune_music)
-  target_link_libraries(vorlune_shell_win32 PUBLIC vorlune_music)
-  target_compile_definitions(vorlune_shell_win32 PRIVATE VORLUNE_HAVE_MUSIC)
-endif()
+target_link_libraries(vorlune_shell_win32 PUBLIC vorlune_shell_core vorlune_music vorlune_win32_error
+                      user32 gdi32 ole32 oleaut32 uuid PRIVATE vorlune_warnings)
 # The .rc file with the pictures, for the programs and tests that show them.
 set(vorlune_shell_resources ${vorlune_shell_dir}/../resources/vorlune_shell.rc CACHE INTERNAL "")
 
