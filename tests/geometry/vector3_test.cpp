@@ -23,12 +23,5 @@ TEST(Vector3, NormaliseScalesByTheNarrowedReciprocal) {
     EXPECT_EQ(v.normalise(), Vector3(f, f, f));
 }
 
-TEST(ScalarHelpers, EvaluateInDoublePrecision) {
-    const float x = 0.1f;
-    EXPECT_EQ(sine(x), std::sin(static_cast<double>(x)));
-    EXPECT_EQ(cosine(x), std::cos(static_cast<double>(x)));
-    EXPECT_EQ(squareRoot(2.0f), std::sqrt(2.0));
-}
-
 }  // namespace
 }  // namespace vorlune
