@@ -15,41 +15,17 @@
 #include <string>
 
 #include "display_probe.hpp"
+#include "driver_support.hpp"
 
 namespace {
+
+using namespace vorlune::e2e;
 
 constexpr const char* kWindowClass = "GLWindow";
 constexpr const char* kCaption = "VorluneVC";
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr DWORD kExitTimeoutMs = 10000;
-
-int failures = 0;
-
-void check(bool ok, const char* what) {
-    if (!ok) {
-        std::printf("FAIL: %s\n", what);
-        ++failures;
-    }
-}
-
-// Ends the command now: nothing after this check can be meaningful.
-[[noreturn]] void fatal(const std::string& what) {
-    std::printf("FAIL: %s (GetLastError %lu)\n", what.c_str(), GetLastError());
-    std::fflush(stdout);
-    std::exit(1);
-}
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f{};
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter{};
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 struct Renderer {
     HWND window = nullptr;
@@ -135,7 +111,7 @@ int launch(const char* program) {
     check(GetAncestor(window, GA_PARENT) == GetDesktopWindow(), "the window is not top-level");
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
-    return failures == 0 ? 0 : 1;
+    return result();
 }
 
 // window fullscreen|windowed: the window's styles, place and size, and who
@@ -184,7 +160,7 @@ int inspectWindow(const char* mode) {
     check(rect.right - rect.left == kWidth && rect.bottom - rect.top == kHeight,
           "the window's outer size is not 1024 x 768");
     check(GetForegroundWindow() == renderer.window, "the window is not in the foreground");
-    return failures == 0 ? 0 : 1;
+    return result();
 }
 
 // display-mode <probe.dll> <width>x<height>x<bits>: the display mode as the
@@ -232,18 +208,18 @@ int displayMode(const char* probePath, const char* expected) {
     check(seen == expected, "the renderer's display mode is not the expected one");
     UnmapViewOfFile(report);
     CloseHandle(mapping);
-    return failures == 0 ? 0 : 1;
+    return result();
 }
 
 // ignored: what must neither end nor disturb the renderer.
 int ignored() {
     const Renderer renderer = findRenderer();
     // The system asks for its screen saver and a monitor power-down...
-    DWORD_PTR result = 1;
+    DWORD_PTR answer = 1;
     const LRESULT sent = SendMessageTimeoutA(renderer.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0,
-                                             SMTO_ABORTIFHUNG, 5000, &result);
+                                             SMTO_ABORTIFHUNG, 5000, &answer);
     check(sent != 0, "SendMessageTimeoutA WM_SYSCOMMAND SC_SCREENSAVE timed out");
-    check(result == 0, "WM_SYSCOMMAND SC_SCREENSAVE did not return 0");
+    check(answer == 0, "WM_SYSCOMMAND SC_SCREENSAVE did not return 0");
     PostMessageA(renderer.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
     PostMessageA(renderer.window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
     // ...and a key message carries a code past the key table, whose low byte
@@ -251,7 +227,7 @@ int ignored() {
     PostMessageA(renderer.window, WM_KEYDOWN, 0x100 | VK_ESCAPE, 0);
     Sleep(1500);
     expectStillRunning(renderer);
-    return failures == 0 ? 0 : 1;
+    return result();
 }
 
 // escape: holds Escape down (as keyboard input to the foreground window)
@@ -268,7 +244,7 @@ int escape() {
     expectCleanExit(renderer, start);
     key.ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(1, &key, sizeof(key));
-    return failures == 0 ? 0 : 1;
+    return result();
 }
 
 // close: closes the window as the shell or the user would, with WM_CLOSE.
@@ -277,7 +253,7 @@ int closeWindow() {
     const double start = nowMs();
     if (!PostMessageA(renderer.window, WM_CLOSE, 0, 0)) fatal("PostMessageA WM_CLOSE");
     expectCleanExit(renderer, start);
-    return failures == 0 ? 0 : 1;
+    return result();
 }
 
 // syscommand-close: any other system command still gets its default
@@ -289,7 +265,7 @@ int syscommandClose() {
         fatal("PostMessageA WM_SYSCOMMAND SC_CLOSE");
     }
     expectCleanExit(renderer, start);
-    return failures == 0 ? 0 : 1;
+    return result();
 }
 
 // expect-error <program> <first line> <call>: starts the program, which is
@@ -333,7 +309,7 @@ int expectError(const char* program, const char* firstLine, const char* call) {
     const double pressed = nowMs();
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     expectCleanExit(renderer, pressed);
-    return failures == 0 ? 0 : 1;
+    return result();
 }
 
 int usage() {

@@ -13,7 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "driver_support.hpp"
+
 namespace {
+
+using namespace vorlune::e2e;
 
 constexpr char kRunCaption[] = "Vorlune_Main";
 constexpr char kRendererCaption[] = "VorluneVC";
@@ -22,36 +26,6 @@ constexpr char kPreviewCaption[] = "Preview Window";
 constexpr char kMissingRendererMessage[] =
     "Vorlune.dll \x82\xaa\x93\xaf\x82\xb6\xcc\xab\xd9\xc0\xde\x82\xc9\x8c\xa9\x82\xc2"
     "\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x49";
-
-int failures = 0;
-
-void check(bool ok, const char* what) {
-    if (!ok) {
-        std::printf("FAIL: %s\n", what);
-        ++failures;
-    }
-}
-
-[[noreturn]] void fatal(const std::string& what) {
-    std::printf("FAIL: %s (GetLastError %lu)\n", what.c_str(), GetLastError());
-    std::fflush(stdout);
-    std::exit(1);
-}
-
-int result() {
-    return failures == 0 ? 0 : 1;
-}
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f{};
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter{};
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // Handles what is sent to the driver's own windows (the preview host) while it waits.
 void pump() {
