@@ -62,6 +62,18 @@ void HandlePaint(HWND window, UINT message, WPARAM wParam, HBITMAP picture) {
     }
 }
 
+// The object a window of ours was made for: handed over as the creation
+// parameter, kept in the window's user data from WM_NCCREATE on.
+template <class Owner>
+Owner* ownerOf(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    return reinterpret_cast<Owner*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 }  // namespace
 
 int TwipsPerPixelX() {
@@ -123,12 +135,7 @@ void Image::Create(HWND parent) {
 }
 
 LRESULT CALLBACK Image::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* image = reinterpret_cast<Image*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* image = ownerOf<Image>(window, message, lParam);
     switch (message) {
         case WM_ERASEBKGND:
             return 1;
@@ -220,12 +227,7 @@ void Form::Destroyed() {
 }
 
 LRESULT CALLBACK Form::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* form = ownerOf<Form>(window, message, lParam);
     if (form == nullptr) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
         case WM_TIMER:
