@@ -2,7 +2,8 @@
 # Makes the pictures stored in Vorlune.scr:
 #   preview_scene.jpg       a frame of our own renderer at scene time 20 s, 152 x 112
 #   preview_background.jpg  translucent blue-green grid planes on black, 152 x 112
-#   vorlune.ico             the program's icon, from a square frame of the renderer
+#   vorlune.ico             the program's icon, from a square frame of the renderer:
+#                           48, 32 and 16 pixels in 32 bits, and 32 pixels in 256 colours
 # Needs the Linux build's vorlune-tool (cmake --build --preset linux),
 # python3 and ImageMagick.
 set -euo pipefail
@@ -20,7 +21,14 @@ python3 "$here/draw_grid_planes.py" 152 112 "$work/background.ppm"
 "$convert" "$work/background.ppm" -strip -quality 90 "$here/preview_background.jpg"
 
 "$tool" render --time 20 --size 64x64 --out "$work/icon.png"
-"$convert" "$work/icon.png" -define icon:auto-resize=48,32,16 "$here/vorlune.ico"
+# 48, 32 and 16 pixels in full colour, and a 32 x 32 of 256 colours (8 bits a
+# pixel, with a palette) for displays and programs that want one.
+"$convert" "$work/icon.png" \
+    \( -clone 0 -resize 48x48 \) \
+    \( -clone 0 -resize 32x32 \) \
+    \( -clone 0 -resize 32x32 -alpha off -colors 256 -type Palette \) \
+    \( -clone 0 -resize 16x16 \) \
+    -delete 0 "$here/vorlune.ico"
 
 "$convert" "$here/preview_scene.jpg" "$here/preview_background.jpg" "$here/vorlune.ico" \
     -format '%f %wx%h\n' info:
