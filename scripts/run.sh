@@ -5,6 +5,7 @@
 #                                   renders stills headless into out/ instead
 #   scripts/run.sh windows          the Windows saver, Vorlune.scr /s, under Wine
 #                                   (on a virtual screen when there is no display)
+#   scripts/run.sh windows settings its settings dialog, Vorlune.scr /c
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -15,6 +16,25 @@ if [ "${1:-}" = "windows" ]; then
     cmake --preset windows >/dev/null
     cmake --build --preset windows
     saver=build/windows/bin/Vorlune.scr
+    # The saver's texts are Japanese: code page 932.
+    export LC_ALL=ja_JP.UTF-8
+    if [ "${2:-}" = "settings" ]; then
+        if have_display; then
+            echo "Vorlune.scr /c: the settings dialog, under Wine on $DISPLAY."
+            exec scripts/wine-run.sh "$saver" /c
+        fi
+        mkdir -p out
+        echo "No X display: opening Vorlune.scr /c on a virtual screen for a picture of it."
+        export VORLUNE_WINEPREFIX=$PWD/build/wineprefix
+        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
+            scripts/wine-run.sh "$1" /c &
+            sleep 8
+            import -window root out/windows-settings.png
+            WINEPREFIX=$VORLUNE_WINEPREFIX /usr/lib/wine/wineserver -k
+            wait' _ "$saver" || true
+        echo "Screenshot: $PWD/out/windows-settings.png"
+        exit 0
+    fi
     if have_display; then
         echo "Vorlune.scr /s runs under Wine on $DISPLAY: hold Escape to end it."
         exec scripts/wine-run.sh "$saver" /s

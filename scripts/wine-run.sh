@@ -22,6 +22,14 @@ mkdir -p "$(dirname "$WINEPREFIX")"
         "$wine" wineboot -i >/dev/null 2>&1
         /usr/lib/wine/wineserver -w
     fi
+    # The settings dialog's font, drawn with the IPA fonts Debian has.
+    if [ ! -f "$WINEPREFIX/vorlune-fonts.reg" ]; then
+        printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+            '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+            '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' |
+            iconv -f UTF-8 -t UTF-16 >"$WINEPREFIX/vorlune-fonts.reg"
+        "$wine" regedit /S "$WINEPREFIX/vorlune-fonts.reg" >/dev/null 2>&1
+    fi
 ) 9>"$WINEPREFIX.lock"
 
 exec "$wine" "$@"

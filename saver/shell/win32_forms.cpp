@@ -165,9 +165,10 @@ Form::~Form() {
 void Form::Load() {
     if (Loaded()) return;
     RegisterClassOnce(kFormClass, Procedure);
-    // A borderless top-level window, hidden until shown.
-    window_ = CreateWindowExA(0, kFormClass, caption_.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
-                              0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    // A top-level window (borderless unless the form says otherwise), hidden
+    // until shown.
+    window_ = CreateWindowExA(extendedStyle_, kFormClass, caption_.c_str(), style_ & ~WS_VISIBLE, 0,
+                              0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
     if (window_ == nullptr) {
         vorlune::saver::ReportFailure("CreateWindowExA (form)");
         return;
@@ -200,6 +201,11 @@ void Form::Move(int left, int top, int width, int height) {
     }
 }
 
+void Form::SetWindowStyle(DWORD style, DWORD extendedStyle) {
+    style_ = style;
+    extendedStyle_ = extendedStyle;
+}
+
 void Form::SetPicture(HBITMAP picture) {
     picture_ = picture;
     if (Loaded()) InvalidateRect(window_, nullptr, TRUE);
@@ -229,6 +235,10 @@ void Form::Destroyed() {
 LRESULT CALLBACK Form::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* form = ownerOf<Form>(window, message, lParam);
     if (form == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (message != WM_CLOSE && message != WM_DESTROY) {
+        LRESULT result = 0;
+        if (form->Form_Message(message, wParam, lParam, result)) return result;
+    }
     switch (message) {
         case WM_TIMER:
             for (Timer* timer : form->timers_) {

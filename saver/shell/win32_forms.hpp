@@ -100,6 +100,16 @@ class Form {
     void SetPicture(HBITMAP picture);
 
   protected:
+    // The window's styles, for forms that are not borderless pop-ups. Takes
+    // effect at the next Load.
+    void SetWindowStyle(DWORD style, DWORD extendedStyle);
+
+    // A message the form handles itself, before the layer: true when it did,
+    // with the result to return. The layer still sees WM_CLOSE and WM_DESTROY.
+    virtual bool Form_Message(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
+                              LRESULT& /*result*/) {
+        return false;
+    }
     virtual void Form_Load() {}
     virtual void Form_QueryUnload(bool& /*cancel*/, UnloadMode /*mode*/) {}
     virtual void Form_Unload(bool& /*cancel*/) {}
@@ -114,6 +124,8 @@ class Form {
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::string caption_;
+    DWORD style_ = WS_POPUP | WS_CLIPCHILDREN;
+    DWORD extendedStyle_ = 0;
     HWND window_ = nullptr;
     HBITMAP picture_ = nullptr;
     bool unloading_ = false;

@@ -23,11 +23,13 @@ std::string ReadIni(const std::string& section, const std::string& key, const st
     return reply;
 }
 
-void WriteIni(const std::string& section, const std::string& key, const std::string& value,
+bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
               const std::string& path) {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str())) {
-        ReportFailure("WritePrivateProfileStringA");
+    if (WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str())) {
+        return true;
     }
+    ReportFailure("WritePrivateProfileStringA");
+    return false;
 }
 
 bool FileExists(const std::string& path) {

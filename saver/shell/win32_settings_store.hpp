@@ -7,7 +7,8 @@ namespace vorlune::saver {
 // The settings file and path operations on the system's profile and file
 // services. Texts are in the system code page.
 std::string ReadIni(const std::string& section, const std::string& key, const std::string& path);
-void WriteIni(const std::string& section, const std::string& key, const std::string& value,
+// False when the value could not be written; the system's last error says why.
+bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
               const std::string& path);
 
 // True when the path names a file that can be opened for reading (not a folder).

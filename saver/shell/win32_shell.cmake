@@ -15,10 +15,15 @@ target_link_libraries(vorlune_shell_win32 PUBLIC vorlune_shell_core vorlune_musi
                       user32 gdi32 ole32 oleaut32 uuid PRIVATE vorlune_warnings)
 # The .rc file with the pictures, for the programs and tests that show them.
 set(vorlune_shell_resources ${vorlune_shell_dir}/../resources/vorlune_shell.rc CACHE INTERNAL "")
+# The resource compiler does not tell the build which files the .rc pulls in.
+file(GLOB vorlune_shell_pictures ${vorlune_shell_dir}/../resources/*.bmp
+     ${vorlune_shell_dir}/../resources/*.cur ${vorlune_shell_dir}/../resources/*.ico
+     ${vorlune_shell_dir}/../resources/*.jpg)
+set_source_files_properties(${vorlune_shell_resources} PROPERTIES OBJECT_DEPENDS
+                            "${vorlune_shell_pictures};${vorlune_shell_dir}/../resources/shell_resources.h")
 
 add_executable(vorlune_saver WIN32
   ${vorlune_shell_dir}/win32_startup.cpp
-  ${vorlune_shell_dir}/win32_settings_placeholder.cpp
   ${vorlune_shell_resources}
 )
 target_link_libraries(vorlune_saver PRIVATE vorlune_shell_win32 vorlune_warnings)

@@ -11,8 +11,8 @@
 #include "shell/win32_forms.hpp"
 #include "shell/win32_preview_form.hpp"
 #include "shell/win32_run_form.hpp"
-#include "shell/win32_settings_dialog.hpp"
 #include "shell/win32_settings_store.hpp"
+#include "ui/win32_settings_dialog.hpp"
 
 namespace vorlune::saver {
 

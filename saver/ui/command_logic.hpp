@@ -8,7 +8,15 @@
 namespace vorlune::ui {
 
 // The six state pictures of the face; None: paint nothing.
-enum class Face : std::uint8_t { None, Normal, HighLight, HighLightSelect, Selected, Pressed, Disable };
+enum class Face : std::uint8_t {
+    None,
+    Normal,
+    HighLight,
+    HighLightSelect,
+    Selected,
+    Pressed,
+    Disable
+};
 
 enum class MouseButton : std::uint8_t { Left, Right, Middle };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 namespace vorlune::saver {
 
 // Shows the settings dialog "<Vorlune>" modally, without an owner, and

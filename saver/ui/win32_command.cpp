@@ -1,0 +1,374 @@
+#include "ui/win32_command.hpp"
+
+#include <windowsx.h>
+
+#include <array>
+#include <cmath>
+
+#include "shell/win32_failure.hpp"
+#include "shell/win32_forms.hpp"
+#include "shell_resources.h"
+#include "ui/face_geometry.hpp"
+
+namespace vorlune::ui {
+
+namespace {
+
+constexpr char kCommandClass[] = "VorluneCommand";
+constexpr UINT_PTR kMouseTimer = 1;
+constexpr UINT kMouseTimerInterval = 100;
+
+// The state pictures, loaded once from the program's resources and shared by
+// every button; in the order of Face after None.
+HBITMAP StatePicture(Face face) {
+    static const std::array<HBITMAP, 6> pictures = [] {
+        constexpr std::array<int, 6> ids{VORLUNE_BUTTON_NORMAL,           VORLUNE_BUTTON_HIGHLIGHT,
+                                         VORLUNE_BUTTON_HIGHLIGHT_SELECT, VORLUNE_BUTTON_SELECTED,
+                                         VORLUNE_BUTTON_PRESSED,          VORLUNE_BUTTON_DISABLE};
+        std::array<HBITMAP, 6> loaded{};
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            loaded[i] =
+                static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ids[i]),
+                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            if (loaded[i] == nullptr) saver::ReportFailure("LoadImageA (button picture)");
+        }
+        return loaded;
+    }();
+    if (face == Face::None) return nullptr;
+    return pictures[static_cast<std::size_t>(face) - 1];
+}
+
+// The pictures are drawn at 15 twips to the pixel, whatever the screen.
+constexpr int kPictureTwipsPerPixel = kPictureWidth / 64;
+
+void RegisterOnce(WNDPROC procedure) {
+    WNDCLASSA existing{};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), kCommandClass, &existing)) return;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.lpszClassName = kCommandClass;
+    if (!RegisterClassA(&windowClass)) saver::ReportFailure("RegisterClassA (button)");
+}
+
+}  // namespace
+
+Command::~Command() {
+    if (fontObject_ != nullptr) DeleteObject(fontObject_);
+    if (window_ != nullptr) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+bool Command::Create(HWND parent, int left, int top, int width, int height,
+                     const PropertyBag& stored, const FontDescription& ambient) {
+    RegisterOnce(Procedure);
+    // The properties come first: the first resize paints with them.
+    const CommandProperties properties = ReadCommandProperties(stored, ambient);
+    logic_.SetEnabled(properties.enabled);
+    caption_ = properties.caption;
+    font_ = properties.font;
+    SetFontObject();
+    logic_.SetFirstRun(properties.firstRun);
+    fontColour_ = properties.fontColour;
+    opaque_ = properties.visible != 0;
+
+    const RECT place = PixelRect(left, top, width, height);
+    window_ = CreateWindowExA(0, kCommandClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.left,
+                              place.top, place.right - place.left, place.bottom - place.top, parent,
+                              nullptr, GetModuleHandleA(nullptr), this);
+    if (window_ == nullptr) {
+        saver::ReportFailure("CreateWindowExA (button)");
+        return false;
+    }
+    RefreshFace();
+    return true;
+}
+
+void Command::Initialize() {
+    logic_.Initialize();
+    if (window_ != nullptr && SetTimer(window_, kMouseTimer, kMouseTimerInterval, nullptr) == 0) {
+        saver::ReportFailure("SetTimer (button)");
+    }
+}
+
+void Command::SetCaption(const std::string& New_Caption) {
+    caption_ = New_Caption;
+    Report("Caption");
+    if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Command::SetFont(const FontDescription& New_Font) {
+    font_ = New_Font;
+    SetFontObject();
+    Report("Font");
+    PlaceCaption();
+}
+
+COLORREF Command::FontColour() {
+    RefreshFace();
+    return fontColour_;
+}
+
+void Command::SetFontColour(COLORREF New_FontColour) {
+    fontColour_ = New_FontColour;
+    RefreshFace();
+    Report("FontColour");
+}
+
+bool Command::Enabled() {
+    // The first read completes a fresh instance: an enabled, black-captioned
+    // button past its first run.
+    if (logic_.FirstRun() == 0) {
+        RefreshFace();
+        logic_.CompleteFreshInstance();
+    }
+    ShowEnabledState();
+    return logic_.Enabled();
+}
+
+void Command::SetEnabled(bool New_Enabled) {
+    logic_.SetEnabled(New_Enabled);
+    Report("Enabled");
+    ShowEnabledState();
+}
+
+bool Command::Visible() {
+    if (opaque_) RefreshFace();
+    return opaque_;
+}
+
+void Command::SetVisible(bool New_Visible) {
+    opaque_ = New_Visible;
+    if (opaque_) RefreshFace();
+    if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
+    Report("Visible");
+}
+
+void Command::WriteProperties(PropertyBag& bag, const FontDescription& ambient) const {
+    CommandProperties properties;
+    properties.enabled = logic_.Enabled();
+    properties.caption = caption_;
+    properties.firstRun = logic_.FirstRun();
+    properties.font = font_;
+    properties.fontColour = fontColour_;
+    properties.visible = opaque_ ? 1 : 0;
+    WriteCommandProperties(bag, properties, ambient);
+}
+
+void Command::Report(const char* property) {
+    if (PropertyChanged) PropertyChanged(property);
+}
+
+void Command::SetFontObject() {
+    if (fontObject_ != nullptr) DeleteObject(fontObject_);
+    fontObject_ = CreateLayoutFont(font_);
+}
+
+void Command::ShowEnabledState() {
+    if (logic_.Enabled()) {
+        PaintFace(Face::Normal);
+        captionEnabled_ = true;
+    } else {
+        PaintFace(Face::Disable);
+        captionEnabled_ = false;
+    }
+    if (window_ != nullptr) {
+        // The window follows, so that the system and its tools see the state.
+        EnableWindow(window_, logic_.Enabled() ? TRUE : FALSE);
+        InvalidateRect(window_, nullptr, FALSE);
+    }
+}
+
+void Command::RefreshFace() {
+    if (!logic_.Enabled()) return;
+    captionEnabled_ = true;
+    if (logic_.FirstRun() == 0) fontColour_ = RGB(0, 0, 0);
+    PaintFace(Face::Normal);
+}
+
+void Command::PaintFace(Face face) {
+    const bool inverted = logic_.UpdateGradientDirection();
+    if (window_ == nullptr || face == Face::None || !face_.Fit(window_)) return;
+    const HDC dc = face_.Dc();
+    // Clear, then the gradient, then the frame's eight slices over it.
+    RECT all{0, 0, face_.Width(), face_.Height()};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    FillGradient(inverted);
+
+    const HBITMAP picture = StatePicture(face);
+    const HDC source = picture != nullptr ? CreateCompatibleDC(dc) : nullptr;
+    if (source != nullptr) {
+        const HGDIOBJ previous = SelectObject(source, picture);
+        const int twipsX = forms::TwipsPerPixelX();
+        const int twipsY = forms::TwipsPerPixelY();
+        const int width = face_.Width() * twipsX;
+        const int height = face_.Height() * twipsY;
+        SetStretchBltMode(dc, COLORONCOLOR);
+        for (const Slice& slice : FaceSlices(width, height)) {
+            if (slice.destination.width <= 0 || slice.destination.height <= 0) continue;
+            StretchBlt(dc, slice.destination.x / twipsX, slice.destination.y / twipsY,
+                       slice.destination.width / twipsX, slice.destination.height / twipsY, source,
+                       slice.source.x / kPictureTwipsPerPixel,
+                       slice.source.y / kPictureTwipsPerPixel,
+                       slice.source.width / kPictureTwipsPerPixel,
+                       slice.source.height / kPictureTwipsPerPixel, SRCCOPY);
+        }
+        SelectObject(source, previous);
+        DeleteDC(source);
+    }
+    InvalidateRect(window_, nullptr, FALSE);
+    PlaceCaption();
+}
+
+void Command::FillGradient(bool inverted) {
+    const int w = face_.Width();
+    const int h = face_.Height();
+    const FaceGradient colours = FaceGradientColours(inverted);
+    TRIVERTEX vertices[2]{};
+    vertices[0].x = 0;
+    vertices[0].y = 0;
+    vertices[0].Red = colours.top.red;
+    vertices[0].Green = colours.top.green;
+    vertices[0].Blue = colours.top.blue;
+    vertices[1].x = w - 1;
+    vertices[1].y = h - 1;
+    vertices[1].Red = colours.bottom.red;
+    vertices[1].Green = colours.bottom.green;
+    vertices[1].Blue = colours.bottom.blue;
+    GRADIENT_RECT rect{0, 1};
+    if (!GradientFill(face_.Dc(), vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V)) {
+        saver::ReportFailure("GradientFill");
+    }
+}
+
+void Command::PlaceCaption() {
+    if (window_ == nullptr) return;
+    RECT client{};
+    GetClientRect(window_, &client);
+    // The label is as high as a line of its font.
+    int lineHeight = 0;
+    const HDC dc = GetDC(window_);
+    if (dc != nullptr) {
+        const HGDIOBJ previous = fontObject_ != nullptr ? SelectObject(dc, fontObject_) : nullptr;
+        TEXTMETRICA metrics{};
+        if (GetTextMetricsA(dc, &metrics)) lineHeight = metrics.tmHeight;
+        if (previous != nullptr) SelectObject(dc, previous);
+        ReleaseDC(window_, dc);
+    }
+    const int twipsY = forms::TwipsPerPixelY();
+    const int top = CaptionTop(client.bottom * twipsY, lineHeight * twipsY) / twipsY;
+    const RECT place{0, top, client.right, top + lineHeight};
+    if (!EqualRect(&place, &captionPlace_)) {
+        captionPlace_ = place;
+        InvalidateRect(window_, nullptr, FALSE);
+    }
+}
+
+void Command::OnMouseDown(MouseButton button) {
+    // A press gives the button the focus first, as any control takes it.
+    if (GetFocus() != window_) SetFocus(window_);
+    SetCapture(window_);
+    PaintFace(logic_.MouseDown(button));
+}
+
+void Command::OnMouseUp(MouseButton button) {
+    if (GetCapture() == window_ && (GetKeyState(VK_LBUTTON) & 0x8000) == 0 &&
+        (GetKeyState(VK_RBUTTON) & 0x8000) == 0 && (GetKeyState(VK_MBUTTON) & 0x8000) == 0) {
+        ReleaseCapture();
+    }
+    const Release release = logic_.MouseUp(button);
+    PaintFace(release.face);
+    if (release.click && Click) Click();
+}
+
+void Command::OnTimer() {
+    POINT cursor{};
+    bool over = false;
+    if (GetCursorPos(&cursor)) over = WindowFromPoint(cursor) == window_;
+    PaintFace(logic_.TimerTick(over));
+}
+
+LRESULT CALLBACK Command::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<Command*>(create->lpCreateParams)->window_ = window;
+    }
+    auto* command = reinterpret_cast<Command*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (command == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    return command->Handle(message, wParam, lParam);
+}
+
+LRESULT Command::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE:
+            ShowEnabledState();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+        case WM_PRINTCLIENT: {
+            PAINTSTRUCT paint{};
+            const HDC dc =
+                message == WM_PAINT ? BeginPaint(window_, &paint) : reinterpret_cast<HDC>(wParam);
+            if (dc != nullptr) {
+                if (opaque_) face_.CopyTo(dc);
+                Label caption;
+                caption.place = captionPlace_;
+                caption.text = caption_;
+                caption.font = fontObject_;
+                caption.colour = fontColour_;
+                caption.centred = true;
+                caption.enabled = captionEnabled_;
+                DrawLabel(dc, caption);
+            }
+            if (message == WM_PAINT) EndPaint(window_, &paint);
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            PaintFace(logic_.MouseMove());
+            return 0;
+        case WM_LBUTTONDOWN:
+            OnMouseDown(MouseButton::Left);
+            return 0;
+        case WM_RBUTTONDOWN:
+            OnMouseDown(MouseButton::Right);
+            return 0;
+        case WM_MBUTTONDOWN:
+            OnMouseDown(MouseButton::Middle);
+            return 0;
+        case WM_LBUTTONUP:
+            OnMouseUp(MouseButton::Left);
+            return 0;
+        case WM_RBUTTONUP:
+            OnMouseUp(MouseButton::Right);
+            return 0;
+        case WM_MBUTTONUP:
+            OnMouseUp(MouseButton::Middle);
+            return 0;
+        case WM_SETFOCUS:
+            PaintFace(logic_.GotFocus());
+            return 0;
+        case WM_KILLFOCUS:
+            PaintFace(logic_.LostFocus());
+            return 0;
+        case WM_TIMER:
+            if (wParam == kMouseTimer) OnTimer();
+            return 0;
+        case WM_NCDESTROY: {
+            const HWND window = window_;
+            KillTimer(window, kMouseTimer);
+            window_ = nullptr;
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+}  // namespace vorlune::ui

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "ui/command_logic.hpp"
+#include "ui/property_bag.hpp"
+#include "ui/win32_drawing.hpp"
+
+// The program's own push button: a face of six state pictures stretched
+// around a painted gradient, a centred caption that counts as the button, a
+// 100 ms timer that notices the mouse leaving, and Click on release.
+namespace vorlune::ui {
+
+class Command {
+  public:
+    Command() = default;
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+    ~Command();
+
+    // Creates the control's window in parent at a place in twips, then reads
+    // its stored properties (ambient: the container's font).
+    bool Create(HWND parent, int left, int top, int width, int height, const PropertyBag& stored,
+                const FontDescription& ambient);
+    HWND Window() const { return window_; }
+
+    // Arms the control: state Normal, and the timer at 100 ms.
+    void Initialize();
+
+    std::string Caption() const { return caption_; }
+    void SetCaption(const std::string& New_Caption);
+    FontDescription Font() const { return font_; }
+    void SetFont(const FontDescription& New_Font);
+    COLORREF FontColour();
+    void SetFontColour(COLORREF New_FontColour);
+    bool Enabled();
+    void SetEnabled(bool New_Enabled);
+    bool Visible();
+    void SetVisible(bool New_Visible);
+
+    // Writes the persisted properties (the host's save).
+    void WriteProperties(PropertyBag& bag, const FontDescription& ambient) const;
+
+    // Raised on a release as the state allows.
+    std::function<void()> Click;
+    // Told the name of a persisted property that changed.
+    std::function<void(const char*)> PropertyChanged;
+
+    const CommandLogic& Logic() const { return logic_; }
+
+  private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void PaintFace(Face face);
+    void FillGradient(bool inverted);
+    void ShowEnabledState();
+    void RefreshFace();
+    void PlaceCaption();
+    void Report(const char* property);
+    void SetFontObject();
+
+    void OnMouseDown(MouseButton button);
+    void OnMouseUp(MouseButton button);
+    void OnTimer();
+
+    HWND window_ = nullptr;
+    CommandLogic logic_;
+    std::string caption_ = "Command";
+    FontDescription font_;
+    HFONT fontObject_ = nullptr;
+    COLORREF fontColour_ = RGB(0, 0, 0);
+    bool opaque_ = true;
+    bool captionEnabled_ = true;
+    RECT captionPlace_{0, 0, 0, 0};
+    BackBuffer face_;
+};
+
+}  // namespace vorlune::ui
