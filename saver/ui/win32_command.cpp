@@ -190,8 +190,9 @@ void Command::RefreshFace() {
 }
 
 void Command::PaintFace(Face face) {
+    if (face == Face::None) return;
     const bool inverted = logic_.UpdateGradientDirection();
-    if (window_ == nullptr || face == Face::None || !face_.Fit(window_)) return;
+    if (window_ == nullptr || !face_.Fit(window_)) return;
     const HDC dc = face_.Dc();
     // Clear, then the gradient, then the frame's eight slices over it.
     RECT all{0, 0, face_.Width(), face_.Height()};
@@ -267,6 +268,19 @@ void Command::PlaceCaption() {
     }
 }
 
+// A transparent background: what the parent draws under the control.
+void Command::ShowParentThrough(HDC dc) {
+    const HWND parent = GetParent(window_);
+    POINT origin{0, 0};
+    if (parent == nullptr) return;
+    // (A control at the parent's origin maps to 0: no failure to tell apart.)
+    MapWindowPoints(window_, parent, &origin, 1);
+    POINT previous{};
+    SetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
+    SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+}
+
 void Command::OnMouseDown(MouseButton button) {
     // A press gives the button the focus first, as any control takes it.
     if (GetFocus() != window_) SetFocus(window_);
@@ -316,7 +330,11 @@ LRESULT Command::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const HDC dc =
                 message == WM_PAINT ? BeginPaint(window_, &paint) : reinterpret_cast<HDC>(wParam);
             if (dc != nullptr) {
-                if (opaque_) face_.CopyTo(dc);
+                if (opaque_) {
+                    face_.CopyTo(dc);
+                } else {
+                    ShowParentThrough(dc);
+                }
                 Label caption;
                 caption.place = captionPlace_;
                 caption.text = caption_;

@@ -60,6 +60,7 @@ class Command {
     void ShowEnabledState();
     void RefreshFace();
     void PlaceCaption();
+    void ShowParentThrough(HDC dc);
     void Report(const char* property);
     void SetFontObject();
 
