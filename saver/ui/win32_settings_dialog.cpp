@@ -99,6 +99,12 @@ class SettingsDialog final : public forms::Form {
         SetWindowStyle(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_WINDOWEDGE);
     }
 
+    // The first control in the tab order that takes the focus: the panel
+    // (the labels before it cannot).
+    void FocusFirstControl() const {
+        if (panel_ != nullptr) SetFocus(panel_);
+    }
+
   protected:
     void Form_Load() override;
     void Form_Unload(bool& cancel) override;
@@ -487,8 +493,7 @@ void ShowSettingsDialogModal() {
     static SettingsDialog dialog;
     dialog.Show();
     if (!dialog.Loaded()) return;
-    // The first control that takes the focus: the panel.
-    // (The labels before it in the tab order cannot.)
+    dialog.FocusFirstControl();
     forms::RunMessageLoop();
 }
 
