@@ -8,6 +8,8 @@
 // code 0 when all its checks hold; a failed check prints "FAIL: ..." and ends
 // with exit code 1.
 #include <windows.h>
+// After windows.h.
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,10 +18,12 @@
 
 #include "display_probe.hpp"
 #include "driver_support.hpp"
+#include "frame/win32_error.hpp"
 
 namespace {
 
 using namespace vorlune::e2e;
+using vorlune::describeSystemError;
 
 constexpr const char* kWindowClass = "GLWindow";
 constexpr const char* kCaption = "VorluneVC";
@@ -163,38 +167,131 @@ int inspectWindow(const char* mode) {
     return result();
 }
 
+// The process and thread calls below that reach into the renderer are, under
+// Wine, carried out by the renderer's own threads. So once a thread of ours
+// there does not come back, the renderer may be stuck, and any further call
+// could hang this driver with it: the command ends at once.
+constexpr DWORD kRemoteThreadTimeoutMs = 5000;
+
+[[noreturn]] void failCall(const char* call, DWORD error) {
+    std::printf("FAIL: %s\n", describeSystemError(call, error).c_str());
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+// Runs start(argument) in a new thread of the renderer and returns the
+// thread's exit code.
+DWORD runInRenderer(const Renderer& renderer, const char* what, LPTHREAD_START_ROUTINE start,
+                    void* argument) {
+    HANDLE thread = CreateRemoteThread(renderer.process, nullptr, 0, start, argument, 0, nullptr);
+    if (thread == nullptr) failCall("CreateRemoteThread", GetLastError());
+    const DWORD waited = WaitForSingleObject(thread, kRemoteThreadTimeoutMs);
+    if (waited != WAIT_OBJECT_0) {
+        std::printf("FAIL: %s did not return within %lu ms in the renderer\n", what,
+                    kRemoteThreadTimeoutMs);
+        std::fflush(stdout);
+        std::exit(1);
+    }
+    DWORD exitCode = 0;
+    if (!GetExitCodeThread(thread, &exitCode)) failCall("GetExitCodeThread", GetLastError());
+    CloseHandle(thread);
+    return exitCode;
+}
+
+// The base address of the module called fileName in the renderer, or nullptr.
+BYTE* moduleInRenderer(const Renderer& renderer, const char* fileName) {
+    HANDLE snapshot =
+        CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, renderer.processId);
+    if (snapshot == INVALID_HANDLE_VALUE) failCall("CreateToolhelp32Snapshot", GetLastError());
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof(module);
+    BYTE* base = nullptr;
+    for (BOOL more = Module32First(snapshot, &module); more && base == nullptr;
+         more = Module32Next(snapshot, &module)) {
+        if (lstrcmpiA(module.szModule, fileName) == 0) base = module.modBaseAddr;
+    }
+    CloseHandle(snapshot);
+    return base;
+}
+
+template <typename Function>
+LPTHREAD_START_ROUTINE threadStart(Function* function) {
+    return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(function));
+}
+
 // display-mode <probe.dll> <width>x<height>x<bits>: the display mode as the
-// renderer's own process sees it, next to what this process sees.
+// renderer's own process sees it, next to what this process sees. The probe
+// is loaded into the renderer, run there in a thread of its own (never in its
+// DllMain, under the loader lock the renderer's threads may be waiting for)
+// and unloaded again.
 int displayMode(const char* probePath, const char* expected) {
     const Renderer renderer =
         findRenderer(PROCESS_CREATE_THREAD | PROCESS_VM_OPERATION | PROCESS_VM_WRITE |
-                     PROCESS_QUERY_INFORMATION | SYNCHRONIZE);
+                     PROCESS_VM_READ | PROCESS_QUERY_INFORMATION | SYNCHRONIZE);
+    char fullPath[MAX_PATH] = {};
+    if (GetFullPathNameA(probePath, MAX_PATH, fullPath, nullptr) == 0) {
+        failCall("GetFullPathNameA", GetLastError());
+    }
+
+    // Where the probe's entry lies relative to its base, from a copy loaded here.
+    HMODULE ownProbe = LoadLibraryA(fullPath);
+    if (ownProbe == nullptr) failCall("LoadLibraryA", GetLastError());
+    const FARPROC ownEntry = GetProcAddress(ownProbe, kDisplayProbeEntry);
+    if (ownEntry == nullptr) failCall("GetProcAddress ReportDisplayMode", GetLastError());
+    const auto entryOffset =
+        reinterpret_cast<const BYTE*>(ownEntry) - reinterpret_cast<const BYTE*>(ownProbe);
+    char probeFile[MAX_PATH] = {};
+    const char* fileName = std::strrchr(fullPath, '\\');
+    lstrcpynA(probeFile, fileName != nullptr ? fileName + 1 : fullPath, MAX_PATH);
+    check(moduleInRenderer(renderer, probeFile) == nullptr,
+          "the probe is loaded in the renderer before the driver loaded it");
+
     HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                         sizeof(DisplayProbeReport), kDisplayProbeMapping);
-    if (mapping == nullptr) fatal("CreateFileMappingA");
+    if (mapping == nullptr) failCall("CreateFileMappingA", GetLastError());
     auto* report = static_cast<DisplayProbeReport*>(
         MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(DisplayProbeReport)));
-    if (report == nullptr) fatal("MapViewOfFile");
+    if (report == nullptr) failCall("MapViewOfFile", GetLastError());
     *report = {};
 
-    char fullPath[MAX_PATH] = {};
-    if (GetFullPathNameA(probePath, MAX_PATH, fullPath, nullptr) == 0) fatal("GetFullPathNameA");
     const SIZE_T pathSize = std::strlen(fullPath) + 1;
     void* remotePath = VirtualAllocEx(renderer.process, nullptr, pathSize, MEM_COMMIT | MEM_RESERVE,
                                       PAGE_READWRITE);
-    if (remotePath == nullptr) fatal("VirtualAllocEx");
+    if (remotePath == nullptr) failCall("VirtualAllocEx", GetLastError());
     if (!WriteProcessMemory(renderer.process, remotePath, fullPath, pathSize, nullptr)) {
-        fatal("WriteProcessMemory");
+        failCall("WriteProcessMemory", GetLastError());
     }
     // kernel32 sits at the same address in every process of the session.
-    auto* loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
-    HANDLE thread =
-        CreateRemoteThread(renderer.process, nullptr, 0, loadLibrary, remotePath, 0, nullptr);
-    if (thread == nullptr) fatal("CreateRemoteThread");
-    check(WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0, "the probe did not return in 5 s");
-    CloseHandle(thread);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    const auto loadLibrary = threadStart(GetProcAddress(kernel32, "LoadLibraryA"));
+    const auto freeLibrary = threadStart(GetProcAddress(kernel32, "FreeLibrary"));
+    // The exit code holds only the low half of the module handle: the module
+    // list says where the probe went.
+    runInRenderer(renderer, "LoadLibraryA of the probe", loadLibrary, remotePath);
     VirtualFreeEx(renderer.process, remotePath, 0, MEM_RELEASE);
+    BYTE* base = moduleInRenderer(renderer, probeFile);
+    if (base == nullptr) {
+        std::printf("FAIL: LoadLibraryA %s in the renderer loaded nothing\n", fullPath);
+        return 1;
+    }
+
+    const DWORD reported =
+        runInRenderer(renderer, "the probe", threadStart(base + entryOffset), nullptr);
+    const BOOL freed =
+        static_cast<BOOL>(runInRenderer(renderer, "FreeLibrary of the probe", freeLibrary, base));
+    check(freed != 0, "FreeLibrary of the probe in the renderer failed");
+    check(moduleInRenderer(renderer, probeFile) == nullptr,
+          "the probe stayed loaded in the renderer");
+    FreeLibrary(ownProbe);
+    if (reported != 0) {
+        std::printf(
+            "FAIL: the probe: %s\n",
+            describeSystemError(report->failedCall[0] != 0 ? report->failedCall
+                                                           : "OpenFileMappingA or MapViewOfFile",
+                                reported)
+                .c_str());
+        return 1;
+    }
 
     DEVMODEA own{};
     own.dmSize = sizeof(own);
