@@ -23,6 +23,7 @@ test_packages=(
     clang-format libgtest-dev googletest libbenchmark-dev
     x11-apps xdotool evilwm libxfixes-dev procps python3 util-linux
     lame sox pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    clang libclang-rt-14-dev
 )
 
 case "${1:-}" in
