@@ -184,6 +184,39 @@ TEST_F(ToolTest, BadArgumentsGetUsageAndCodeTwo) {
     EXPECT_EQ(run({"--help"}).code, 0);
 }
 
+TEST_F(ToolTest, SoakArgumentsAreCheckedBeforeAnyFrameIsDrawn) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"soak"},
+        {"soak", "--size", "64x48"},
+        {"soak", "--seconds", "10"},
+        {"soak", "--size", "64x48", "--fps", "20"},  // --fps does not stand in for --seconds
+        {"soak", "--seconds", "0", "--size", "64x48"},
+        {"soak", "--seconds", "-5", "--size", "64x48"},
+        {"soak", "--seconds", "604801", "--size", "64x48"},
+        {"soak", "--seconds", "10min", "--size", "64x48"},
+        {"soak", "--seconds", "10", "--size", "64"},
+        {"soak", "--seconds", "10", "--size", "64x48", "--fps", "0"},
+        {"soak", "--seconds", "10", "--size", "64x48", "--fps", "1001"},
+        {"soak", "--seconds", "10", "--size", "64x48", "--fps", "2.5"},
+        {"soak", "--seconds", "10", "--size", "64x48", "--fps", "-1"},
+        {"soak", "--seconds", "10", "--size", "64x48", "--fps"},
+        {"soak", "--seconds", "10", "--size", "64x48", "--fps", "5", "--fps", "5"},
+        {"soak", "--seconds", "10", "--size", "64x48", "--frames", "5"},
+        // only soak takes --fps
+        {"fps", "--size", "64x48", "--seconds", "1", "--fps", "5"},
+    };
+    for (const auto& args : cases) {
+        std::ostringstream o, e;
+        EXPECT_EQ(runTool(args, o, e), 2) << ::testing::PrintToString(args);
+        EXPECT_NE(e.str().find("usage: vorlune-tool"), std::string::npos);
+        EXPECT_EQ(o.str().find("soak: t="), std::string::npos) << "no frame is drawn";
+    }
+    const ToolRun help = run({"--help"});
+    EXPECT_NE(help.out.find("vorlune-tool soak --seconds SECONDS --size WxH [--fps N]"),
+              std::string::npos)
+        << help.out;
+}
+
 TEST_F(ToolTest, UnwritableOutputNamesThePathAndTheReason) {
     const std::string missing = path("no-such-folder/ball.ppm");
     ToolRun r = run({"texture", "--out", missing});
