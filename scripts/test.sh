@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: the native build, the sanitizer build, and the Windows
-# cross build under Wine. Installs what it needs first.
+# Runs every test: the native build, the sanitizer build, a short run of
+# each fuzz target, and the Windows cross build under Wine. Installs what it
+# needs first.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -52,8 +53,29 @@ if ! git ls-files -z '*.cpp' '*.hpp' | xargs -0 clang-format --dry-run --Werror;
     status=1
 fi
 
+# Each fuzz target runs briefly over its corpus and counts as one test.
+run_fuzz() {
+    step "fuzz: build, and each target for $1 s"
+    local log
+    log=$(mktemp)
+    scripts/fuzz.sh "$1" --fresh 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    local line
+    line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)
+    rm -f "$log"
+    if [ -n "$line" ]; then
+        passed=$((passed + $(sed -E 's/^fuzz: ([0-9]+) passed.*/\1/' <<<"$line")))
+        failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
+    fi
+    if [ "$rc" -ne 0 ]; then
+        status=1
+        [ -z "$line" ] && failed=$((failed + 1))
+    fi
+}
+
 run_preset linux
 run_preset sanitize
+run_fuzz 20
 run_preset windows
 
 echo
