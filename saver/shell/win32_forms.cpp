@@ -10,6 +10,8 @@ namespace {
 
 constexpr char kFormClass[] = "VorluneForm";
 constexpr char kImageClass[] = "VorluneImage";
+// A window property: the form's controls take Tab from the message loop.
+constexpr char kTabNavigation[] = "VorluneTabNavigation";
 
 int loadedForms = 0;
 
@@ -201,6 +203,11 @@ void Form::Move(int left, int top, int width, int height) {
     }
 }
 
+void Form::EnableTabNavigation() {
+    if (Loaded() && !SetPropA(window_, kTabNavigation, window_))
+        vorlune::saver::ReportFailure("SetPropA");
+}
+
 void Form::SetWindowStyle(DWORD style, DWORD extendedStyle) {
     style_ = style;
     extendedStyle_ = extendedStyle;
@@ -271,6 +278,7 @@ LRESULT CALLBACK Form::Procedure(HWND window, UINT message, WPARAM wParam, LPARA
             }
             return 0;
         case WM_DESTROY:
+            RemovePropA(window, kTabNavigation);
             form->Destroyed();
             return 0;
         default:
@@ -283,6 +291,13 @@ int RunMessageLoop() {
     if (loadedForms == 0) return 0;
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Tab and the arrow keys move the focus between the controls of a
+        // form that asked for it.
+        const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        if (root != nullptr && GetPropA(root, kTabNavigation) != nullptr &&
+            IsDialogMessageA(root, &message)) {
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

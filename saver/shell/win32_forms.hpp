@@ -103,6 +103,9 @@ class Form {
     // The window's styles, for forms that are not borderless pop-ups. Takes
     // effect at the next Load.
     void SetWindowStyle(DWORD style, DWORD extendedStyle);
+    // Tab moves the focus through the loaded form's controls that are tab
+    // stops, into children marked WS_EX_CONTROLPARENT.
+    void EnableTabNavigation();
 
     // A message the form handles itself, before the layer: true when it did,
     // with the result to return. The layer still sees WM_CLOSE and WM_DESTROY.

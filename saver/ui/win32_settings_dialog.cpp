@@ -174,10 +174,11 @@ void SettingsDialog::CreateControls() {
         if (!RegisterClassA(&panelClass)) ReportFailure("RegisterClassA (panel)");
     }
     const RECT panel = PixelRect(180, 240, 7035, 2475);
-    panel_ =
-        CreateWindowExA(0, "VorlunePanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
-                        panel.left, panel.top, panel.right - panel.left, panel.bottom - panel.top,
-                        form, nullptr, GetModuleHandleA(nullptr), this);
+    // Tab goes through the panel's controls, then the form's buttons.
+    panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, "VorlunePanel", "",
+                             WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, panel.left, panel.top,
+                             panel.right - panel.left, panel.bottom - panel.top, form, nullptr,
+                             GetModuleHandleA(nullptr), this);
     if (panel_ == nullptr) ReportFailure("CreateWindowExA (panel)");
 
     headingFrame_ = PixelRect(300, 300, 1695, 315);
@@ -255,6 +256,7 @@ void SettingsDialog::Form_Load() {
     CreateControls();
     SizeToLayout();
     Place();
+    EnableTabNavigation();
     cmdCan_.Initialize();
     cmdSet_.Initialize();
     cmdFile_.Initialize();
@@ -463,8 +465,21 @@ bool SettingsDialog::PanelMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
             SetFocus(panel_);
             result = 0;
             return true;
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
+        case WM_GETDLGCODE:
+            // The panel itself takes Tab: on into its own controls.
+            result = DLGC_WANTTAB;
+            return true;
+        case WM_KEYDOWN:
+            if (wParam == VK_TAB) {
+                const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+                HWND next = back ? nullptr : GetNextDlgTabItem(panel_, nullptr, FALSE);
+                if (next == nullptr || !IsChild(panel_, next)) {
+                    next = GetNextDlgTabItem(Window(), panel_, back ? TRUE : FALSE);
+                }
+                if (next != nullptr) SetFocus(next);
+                result = 0;
+                return true;
+            }
             return false;
         default:
             return false;
