@@ -9,6 +9,7 @@ add_executable(vorlune_renderer WIN32
   ${CMAKE_CURRENT_LIST_DIR}/win32_main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_render_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_frame_clock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_parent_watch.cpp
 )
 target_include_directories(vorlune_renderer PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(vorlune_renderer PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)

@@ -6,6 +6,7 @@
 
 #include "frame/key_states.hpp"
 #include "frame/render_settings.hpp"
+#include "frame/win32_parent_watch.hpp"
 #include "frame/win32_render_window.hpp"
 #include "scene/scene_driver.hpp"
 
@@ -30,6 +31,8 @@ bool drainMessages() {
 }
 
 void run() {
+    // First of all, while the shell that started us is surely still there.
+    ParentWatch shell;
     auto window = std::make_unique<RenderWindow>("VorluneVC", screenWidth, screenHeight, colourBits,
                                                  fullScreen);
     sceneStart();
@@ -38,6 +41,9 @@ void run() {
     // every iteration that starts draws and swaps, even the last.
     bool done = false;
     while (!done) {
+        // A shell that has gone (killed, say) leaves nobody to end the run:
+        // it ends as if its window had been closed.
+        if (shell.ended()) PostMessageA(window->window, WM_CLOSE, 0, 0);
         if (drainMessages()) done = true;
         if (!sceneKeepRunning()) done = true;
         if (!sceneFrame()) done = true;
