@@ -6,6 +6,8 @@
 // code 0 when all its checks hold; a failed check prints "FAIL: ..." and
 // makes the exit code 1.
 #include <windows.h>
+// After windows.h.
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -132,6 +134,46 @@ HWND messageBoxOf(DWORD processId) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The renderer's window of a run just started, within 15 s; ends the
+// command when none comes.
+HWND waitForRenderer(const Shell& shell) {
+    while (nowMs() - shell.startedMs < 15000) {
+        const auto found = windowsCaptioned(kRendererCaption);
+        if (!found.empty()) return found.front();
+        if (waitForExit(shell.info.hProcess, 20)) break;
+    }
+    fatal("no VorluneVC window within 15 s");
+}
+
+// Process ids of the running programs with this file name (any case).
+std::vector<DWORD> processesNamed(const char* exeFile) {
+    std::vector<DWORD> found;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) fatal("CreateToolhelp32Snapshot");
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, exeFile) == 0) found.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+// The process behind a window, opened to be waited for, ended and asked.
+HANDLE openProcessOf(HWND window) {
+    const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION,
+                                       FALSE, processOf(window));
+    if (process == nullptr) fatal("OpenProcess");
+    return process;
+}
+
+DWORD exitCodeOf(HANDLE process) {
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(process, &code);
+    return code;
 }
 
 // run <scr> <arguments>: a full-screen run. The renderer comes up, the hidden
@@ -446,14 +488,188 @@ int hold(const char* program, int ms) {
     return result();
 }
 
+// kill-renderer <scr> <ms>: a /s run whose renderer is killed from outside
+// after ms: the shell follows within about half a second (its watch ticks
+// every 500 ms), exit code 0.
+int killRenderer(const char* program, int ms) {
+    Shell shell = startShell(program, "/s");
+    const HWND window = waitForRenderer(shell);
+    std::printf("renderer_ms=%.0f\n", nowMs() - shell.startedMs);
+    const HANDLE renderer = openProcessOf(window);
+    sleepPumping(ms);
+    check(WaitForSingleObject(shell.info.hProcess, 0) == WAIT_TIMEOUT,
+          "the shell ended during the run");
+    const double killedMs = nowMs();
+    if (!TerminateProcess(renderer, 9)) fatal("TerminateProcess on the renderer");
+    WaitForSingleObject(renderer, 5000);
+    const bool ended = waitForExit(shell.info.hProcess, 5000);
+    std::printf("shell_exit_ms=%.0f\n", nowMs() - killedMs);
+    check(ended, "the shell did not end after its renderer was killed");
+    check(nowMs() - killedMs < 1500, "the shell took longer than 1.5 s to follow");
+    check(exitCode(shell) == 0, "the shell's exit code is not 0");
+    check(windowsCaptioned(kRunCaption).empty(), "a Vorlune_Main window is left");
+    if (!ended) TerminateProcess(shell.info.hProcess, 1);
+    CloseHandle(renderer);
+    CloseHandle(shell.info.hProcess);
+    return result();
+}
+
+// kill-shell <scr> <ms>: a /s run whose shell is killed after ms: the
+// renderer ends as a closed window ends it, exit code 0, its window gone.
+int killShell(const char* program, int ms) {
+    Shell shell = startShell(program, "/s");
+    const HWND window = waitForRenderer(shell);
+    std::printf("renderer_ms=%.0f\n", nowMs() - shell.startedMs);
+    const HANDLE renderer = openProcessOf(window);
+    std::printf("renderer_pid=%lu\n", processOf(window));
+    sleepPumping(ms);
+    check(WaitForSingleObject(renderer, 0) == WAIT_TIMEOUT, "the renderer ended during the run");
+    const double killedMs = nowMs();
+    if (!TerminateProcess(shell.info.hProcess, 9)) fatal("TerminateProcess on the shell");
+    const bool ended = waitForExit(renderer, 5000);
+    std::printf("renderer_exit_ms=%.0f\n", nowMs() - killedMs);
+    std::printf("renderer_exit_code=%lu\n", exitCodeOf(renderer));
+    check(ended, "the renderer outlived its shell by 5 s");
+    check(nowMs() - killedMs < 1500, "the renderer took longer than 1.5 s to follow its shell");
+    check(exitCodeOf(renderer) == 0, "the renderer's exit code is not 0");
+    check(windowsCaptioned(kRendererCaption).empty(), "a VorluneVC window is left");
+    if (!ended) TerminateProcess(renderer, 1);
+    CloseHandle(renderer);
+    CloseHandle(shell.info.hProcess);
+    return result();
+}
+
+// orphan <Vorlune.dll>: the renderer started by the driver (not the shell);
+// the driver ends as soon as its window is there.
+int orphan(const char* renderer) {
+    Shell started = startShell(renderer, "");
+    const HWND window = waitForRenderer(started);
+    std::printf("renderer_pid=%lu\n", processOf(window));
+    CloseHandle(started.info.hProcess);
+    return result();
+}
+
+// close-renderer <ms>: the renderer still runs ms from now, and ends with
+// exit code 0 when its window is closed.
+int closeRenderer(int ms) {
+    sleepPumping(ms);
+    const auto found = windowsCaptioned(kRendererCaption);
+    if (found.size() != 1) fatal("not exactly one VorluneVC window");
+    const HANDLE renderer = openProcessOf(found.front());
+    check(WaitForSingleObject(renderer, 0) == WAIT_TIMEOUT, "the renderer has ended");
+    PostMessageA(found.front(), WM_CLOSE, 0, 0);
+    const bool ended = waitForExit(renderer, 5000);
+    check(ended && exitCodeOf(renderer) == 0, "the renderer did not end well on WM_CLOSE");
+    if (!ended) TerminateProcess(renderer, 1);
+    CloseHandle(renderer);
+    return result();
+}
+
+// escape <scr> <arguments>: a run that keeps going for a second and ends on
+// Escape in the renderer's window, exit code 0.
+int escape(const char* program, const char* arguments) {
+    Shell shell = startShell(program, arguments);
+    const HWND renderer = waitForRenderer(shell);
+    std::printf("renderer_ms=%.0f\n", nowMs() - shell.startedMs);
+    std::fflush(stdout);
+    sleepPumping(1000);
+    check(WaitForSingleObject(shell.info.hProcess, 0) == WAIT_TIMEOUT,
+          "the shell ended during the run");
+    PostMessageA(renderer, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    const bool ended = waitForExit(shell.info.hProcess, 3000);
+    check(ended, "the shell did not end after Escape");
+    check(exitCode(shell) == 0, "the shell's exit code is not 0");
+    if (!ended) TerminateProcess(shell.info.hProcess, 1);
+    CloseHandle(shell.info.hProcess);
+    return result();
+}
+
+// preview-gone <scr> <ms>...: for each delay, a host window destroyed that
+// long after "/p <host>" was started: the shell ends by itself within 2 s,
+// exit code 0, leaving no preview form.
+int previewGone(const char* program, const std::vector<int>& delays) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = hostProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "ShortHost";
+    RegisterClassA(&windowClass);
+    for (const int delay : delays) {
+        const HWND host =
+            CreateWindowExA(0, "ShortHost", "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40,
+                            152, 112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (host == nullptr) fatal("CreateWindowExA host");
+        pump();
+        Shell shell = startShell(program, "/p " + std::to_string(reinterpret_cast<INT_PTR>(host)));
+        sleepPumping(delay);
+        const double destroyedMs = nowMs();
+        DestroyWindow(host);
+        const bool ended = waitForExit(shell.info.hProcess, 2000);
+        std::printf("delay=%d exit_ms=%.0f exit_code=%lu\n", delay, nowMs() - destroyedMs,
+                    exitCode(shell));
+        check(ended, "the shell did not end within 2 s of its host's end");
+        check(!ended || exitCode(shell) == 0, "the shell's exit code is not 0");
+        if (!ended) TerminateProcess(shell.info.hProcess, 1);
+        check(windowsCaptioned(kPreviewCaption).empty(), "a Preview Window is left");
+        CloseHandle(shell.info.hProcess);
+    }
+    check(processesNamed("Vorlune.scr").empty(), "a Vorlune.scr process is left");
+    return result();
+}
+
+// burst <scr> <n>: n starts of /s back to back, none waited for: one run,
+// with one renderer window and process, and every other start ends by
+// itself; Escape then ends the run and leaves no shell or renderer.
+int burst(const char* program, int n) {
+    std::vector<Shell> shells;
+    for (int i = 0; i < n; ++i) shells.push_back(startShell(program, "/s"));
+    std::printf("started_ms=%.0f\n", nowMs() - shells.front().startedMs);
+    const HWND renderer = waitForRenderer(shells.front());
+    std::printf("renderer_ms=%.0f\n", nowMs() - shells.front().startedMs);
+    // Long enough for any late second run to show itself.
+    sleepPumping(3000);
+    int running = 0;
+    for (auto& shell : shells) {
+        if (WaitForSingleObject(shell.info.hProcess, 0) == WAIT_TIMEOUT) ++running;
+    }
+    const auto windows = windowsCaptioned(kRendererCaption);
+    const auto renderers = processesNamed("Vorlune.dll");
+    std::printf("shells_running=%d renderer_windows=%zu renderer_processes=%zu run_forms=%zu\n",
+                running, windows.size(), renderers.size(), windowsCaptioned(kRunCaption).size());
+    check(running == 1, "not exactly one shell still runs");
+    check(windows.size() == 1, "not exactly one VorluneVC window");
+    check(renderers.size() == 1, "not exactly one Vorlune.dll process");
+    for (HWND window : windows) PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    if (windows.empty()) PostMessageA(renderer, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    const double escapedMs = nowMs();
+    int left = 0;
+    for (auto& shell : shells) {
+        const double remaining = 5000 - (nowMs() - escapedMs);
+        if (!waitForExit(shell.info.hProcess, remaining > 0 ? remaining : 0)) {
+            ++left;
+            TerminateProcess(shell.info.hProcess, 1);
+        } else {
+            check(exitCode(shell) == 0, "a shell's exit code is not 0");
+        }
+        CloseHandle(shell.info.hProcess);
+    }
+    std::printf("all_ended_ms=%.0f shells_left=%d\n", nowMs() - escapedMs, left);
+    check(left == 0, "shells were left after Escape");
+    sleepPumping(300);
+    check(processesNamed("Vorlune.scr").empty(), "a Vorlune.scr process is left");
+    check(processesNamed("Vorlune.dll").empty(), "a Vorlune.dll process is left");
+    return result();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 1) return standIn();
     if (argc < 2) {
         std::printf(
-            "usage: shell_driver run|ends|missing <scr> <arguments> | preview <scr> <w> <h> | "
-            "warm-up\n");
+            "usage: shell_driver run|ends|missing|escape <scr> <arguments> | preview <scr> <w> <h> "
+            "| "
+            "hold|kill-renderer|kill-shell <scr> <ms> | orphan <dll> | close-renderer <ms> | "
+            "burst <scr> <n> | preview-gone <scr> <ms>... | warm-up\n");
         return 2;
     }
     const std::string command = argv[1];
@@ -467,6 +683,17 @@ int main(int argc, char** argv) {
     if (command == "slow-renderer" && argc == 3) return slowRenderer(argv[2]);
     if (command == "lost-renderer" && argc == 3) return lostRenderer(argv[2]);
     if (command == "hold" && argc == 4) return hold(argv[2], std::atoi(argv[3]));
+    if (command == "kill-renderer" && argc == 4) return killRenderer(argv[2], std::atoi(argv[3]));
+    if (command == "kill-shell" && argc == 4) return killShell(argv[2], std::atoi(argv[3]));
+    if (command == "orphan" && argc == 3) return orphan(argv[2]);
+    if (command == "close-renderer" && argc == 3) return closeRenderer(std::atoi(argv[2]));
+    if (command == "escape" && argc >= 3) return escape(argv[2], arguments);
+    if (command == "burst" && argc == 4) return burst(argv[2], std::atoi(argv[3]));
+    if (command == "preview-gone" && argc >= 4) {
+        std::vector<int> delays;
+        for (int i = 3; i < argc; ++i) delays.push_back(std::atoi(argv[i]));
+        return previewGone(argv[2], delays);
+    }
     if (command == "run" && argc >= 3) return run(argv[2], arguments);
     if (command == "ends" && argc >= 3) return ends(argv[2], arguments);
     if (command == "missing" && argc >= 3) return missing(argv[2], arguments);

@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# Faults from outside, under Xvfb and Wine with a PulseAudio null sink: the
+# renderer or the shell killed mid-run, the music file deleted while it
+# plays, a Vorlune.ini that cannot be read, a preview host gone at once, and
+# twenty starts in a crowd. Nothing may hang, be left behind, or be lost:
+#   faults_e2e.sh <work dir> <Vorlune.dll> <shell_driver.exe> <Vorlune.scr> <dialog_driver.exe>
+# shellcheck disable=SC2317  # the cases are called through run_case
+scr=$4
+dialog_driver=$5
+# shellcheck source=../e2e/e2e_env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e_env.sh" "$1" "$2" "$3" none
+
+for tool in pulseaudio pactl parec sox lame cmp; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh test installs it)" >&2; exit 2; }
+done
+export LC_ALL=ja_JP.UTF-8
+E2E_DEADLINE=${E2E_DEADLINE:-220}
+# PulseAudio keeps its cookie under HOME; Wine's sound driver must find the same one.
+rm -rf "${1:?}/home"
+mkdir -p "$1/home"
+export HOME=$1/home
+unset PULSE_SERVER
+parec_pid=
+setup 1024x768x24
+trap 'set +e; [ -n "$parec_pid" ] && kill -INT "$parec_pid"; pulseaudio --kill; teardown' EXIT
+mkdir -p "$HOME"
+pulseaudio -D --exit-idle-time=-1 --system=false --log-target=file:"$work/pulse.log" ||
+    { echo "pulseaudio did not start" >&2; exit 1; }
+for _ in $(seq 50); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.1
+done
+pactl load-module module-null-sink sink_name=e2e_sink >/dev/null
+pactl set-default-sink e2e_sink
+pactl unload-module module-suspend-on-idle 2>/dev/null
+log "null sink ready"
+
+saver_dir="$work/saver"
+mkdir -p "$saver_dir"
+cp "$renderer" "$saver_dir/Vorlune.dll"
+cp "$scr" "$saver_dir/Vorlune.scr"
+saver="$saver_dir/Vorlune.scr"
+ini="$saver_dir/Vorlune.ini"
+sox -n -r 44100 -c 2 -b 16 "$work/tone440.wav" synth 1 sine 440 vol 0.5
+sox -n -r 44100 -c 2 -b 16 "$work/tone660.wav" synth 2 sine 660 vol 0.5
+lame --quiet "$work/tone660.wav" "$work/tone660.mp3"
+windows_path() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+
+# settings <kind> <file>: Vorlune.ini as the settings dialog writes it, keys in code page 932.
+settings() {
+    rm -rf "$ini"
+    {
+        printf '[Section]\r\n'
+        printf 'BGM\x8b\xe6\x95\xaa= %s\r\n' "$1"
+        printf 'BGM\xd8\xcb\xdf\xb0\xc4= 0\r\n'
+        printf 'BGM\xcc\xa7\xb2\xd9=%s\r\n' "$2"
+    } >"$ini"
+}
+
+# listen <name> <seconds>: records the sink for that long.
+listen() {
+    parec -d e2e_sink.monitor --file-format=wav "$work/$1.wav" &
+    parec_pid=$!
+    sleep "$2"
+    kill -INT "$parec_pid"
+    wait "$parec_pid"
+    parec_pid=
+}
+
+# level <name>: the recording's RMS amplitude (0 to 1); logged.
+level() {
+    local rms
+    rms=$(sox "$work/$1.wav" -n stat 2>&1 | sed -n 's/^RMS *amplitude: *//p')
+    log "$1.wav: RMS ${rms:-none}" >&2
+    printf '%s' "$rms"
+}
+loud() { awk -v r="$(level "$1")" 'BEGIN { exit !(r + 0 > 0.05) }'; }
+quiet() {
+    local rms
+    rms=$(level "$1")
+    # An idle null sink may hand over no samples at all (RMS "nan").
+    case $rms in *nan* | "") return 0 ;; esac
+    awk -v r="$rms" 'BEGIN { exit !(r + 0 < 0.005) }'
+}
+
+# in_background <driver command...>: the driver runs while the script
+# listens; collect reads its report once it has ended.
+held=
+in_background() {
+    timeout 60 "$wine" "$driver" "$@" >"$work/driver.out" 2>>"$work/wine.log" &
+    held=$!
+}
+collect() {
+    wait "$held"
+    local rc=$?
+    driven=$(tr -d '\r' <"$work/driver.out")
+    printf '%s\n' "$driven" | sed 's/^/    /'
+    return $rc
+}
+
+# within <ms> <limit>: logs and compares a measured time.
+within() { awk -v t="$1" -v l="$2" 'BEGIN { exit !(t != "" && t + 0 <= l) }'; }
+
+renderer_killed() {
+    settings 2 "$(windows_path "$work/tone440.wav")"
+    in_background kill-renderer "$saver" 3500
+    sleep 2
+    listen killed-before 1.2
+    collect || return 1
+    log "the shell ended $(value shell_exit_ms) ms after its renderer was killed"
+    listen killed-after 1.5
+    loud killed-before && quiet killed-after
+}
+run_case "the renderer killed mid-run: the shell ends within 1.5 s and the music stops" renderer_killed
+
+shell_killed() {
+    settings 2 "$(windows_path "$work/tone440.wav")"
+    # The renderer's display-mode calls go to a trace of their own.
+    : >"$work/kill-shell-trace.log"
+    WINEDEBUG=+pid,+system timeout 60 "$wine" "$driver" kill-shell "$saver" 3500 \
+        >"$work/driver.out" 2>>"$work/kill-shell-trace.log" &
+    held=$!
+    sleep 2
+    listen shell-before 1.2
+    collect || return 1
+    log "the renderer ended $(value renderer_exit_ms) ms after its shell was killed," \
+        "exit code $(value renderer_exit_code)"
+    listen shell-after 1.5
+    loud shell-before && quiet shell-after || return 1
+    grep -a "^$(printf '%04x' "$(value renderer_pid)"):" "$work/kill-shell-trace.log" |
+        grep -a 'NtUserChangeDisplaySettings (null) (nil) (nil) 0 ' >/dev/null ||
+        { echo "    the renderer did not restore the display mode"; return 1; }
+}
+run_case "the shell killed mid-run: the music dies with it, the renderer ends as if closed" \
+    shell_killed
+
+# The driver, not the shell, starts the renderer and ends at once: nothing
+# watches it, it runs on until closed.
+not_from_the_shell() {
+    drive orphan "$saver_dir/Vorlune.dll" && drive close-renderer 1500
+}
+run_case "a renderer started by another program outlives it" not_from_the_shell
+
+# deleted <name> <file> <hold ms> <before s> <after s>: the music file goes
+# while it plays; the run goes on until it is ended.
+deleted() {
+    local name=$1 file=$2
+    cp "$work/$file" "$saver_dir/$file"
+    settings 2 "$(windows_path "$saver_dir/$file")"
+    in_background hold "$saver" "$3"
+    sleep "$4"
+    listen "$name-before" 1
+    rm -f "$saver_dir/$file"
+    log "deleted $file"
+    sleep 0.5
+    listen "$name-deleted" "$5"
+    collect || return 1
+    loud "$name-before" || return 1
+    if quiet "$name-deleted"; then
+        log "$file: silence after its deletion"
+    else
+        log "$file: heard on after its deletion"
+    fi
+}
+# The WAV (1 s) has looped again and the MP3 (2 s) has been started again
+# after the deletion, within what is heard.
+run_case "a WAV file deleted while it plays: no crash, the run goes on" \
+    deleted wav-gone tone440.wav 6000 2 2
+run_case "an MP3 file deleted while it plays: no crash, the run goes on" \
+    deleted mp3-gone tone660.mp3 8000 2.5 3
+
+# The three unreadable files of Vorlune.ini.
+unreadable() {
+    rm -rf "$ini"
+    case $1 in
+        folder) mkdir "$ini" ;;
+        random) head -c 10485760 /dev/urandom >"$ini" ;;
+        garbled)
+            {
+                # Lead bytes without their trail, bytes code page 932 never
+                # uses, NUL bytes, and values of 100 000 bytes.
+                printf '[Section\x81]\r\n\x81\r\n\xfd\xfe\xff\xa0\x80\r\n'
+                printf '[Section]\r\nBGM\x8b\xe6\x95\xaa='
+                head -c 100000 /dev/zero | tr '\0' '2'
+                printf '\r\nBGM\xd8\xcb\xdf\xb0\xc4=\x00\x00 7\x00\r\nBGM\xcc\xa7\xb2\xd9=Z:\\'
+                head -c 100000 /dev/zero | tr '\0' '\202'
+                printf '.wav\r\n\x00\x00\x00[Section]\x00BGM\x8b\xe6\x95\xaa=2\r\n'
+                head -c 100000 /dev/zero | tr '\0' '\201'
+                printf '\r\n'
+            } >"$ini"
+            ;;
+    esac
+    # A damaged file has been there a while. NOTE: Wine reads a profile file
+    # written within the last 2.1 s again on every call (its clock check);
+    # a fresh 10 MB file would be parsed once per key read.
+    touch -d '-1 min' "$ini"
+    [ -f "$ini" ] && cp -p "$ini" "$work/ini.before"
+    in_background escape "$saver" /s
+    sleep 1
+    listen "ini-$1" 1
+    collect || return 1
+    log "Vorlune.ini ($1): the renderer's window $(value renderer_ms) ms after the start"
+    within "$(value renderer_ms)" "$baseline_ms" ||
+        { echo "    the start took longer than ${baseline_ms} ms"; return 1; }
+    quiet "ini-$1" || return 1
+    timeout 60 "$wine" "$dialog_driver" dialog "$saver" state 0 cancel ends \
+        >"$work/dialog.out" 2>>"$work/wine.log" || { tr -d '\r' <"$work/dialog.out"; return 1; }
+    # The driver lets the opening animation run 700 ms before it measures.
+    log "Vorlune.ini ($1): $(tr -d '\r' <"$work/dialog.out" | sed -n 's/^dialog_ms=//p') ms" \
+        "to the dialog, 700 ms of it the driver's own wait"
+    if [ "$1" = folder ]; then
+        [ -d "$ini" ] || { echo "    the folder Vorlune.ini is gone"; return 1; }
+    else
+        cmp -s "$work/ini.before" "$ini" || { echo "    Vorlune.ini changed"; return 1; }
+    fi
+}
+
+# The time to the renderer's window with no Vorlune.ini at all sets the bar.
+rm -rf "$ini"
+drive escape "$saver" /s >/dev/null
+baseline_ms=$(( $(value renderer_ms) + 1000 ))
+log "no Vorlune.ini: the renderer's window $(value renderer_ms) ms after the start"
+run_case "Vorlune.ini a folder: defaults, quick, nothing written" unreadable folder
+run_case "Vorlune.ini 10 MB of random bytes: defaults, quick, nothing written" unreadable random
+run_case "Vorlune.ini with broken code page 932, NUL bytes and 100 000-byte lines" \
+    unreadable garbled
+rm -rf "$ini"
+
+run_case "a preview host destroyed 0 to 100 ms after the start: the shell ends each time" \
+    drive preview-gone "$saver" 0 5 20 100 0 5 20 100 0 5 20 100
+run_case "twenty /s starts at once: one run, the others end; Escape leaves no process" \
+    drive burst "$saver" 20
+finish
