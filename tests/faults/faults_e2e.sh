@@ -95,7 +95,7 @@ collect() {
     local rc=$?
     driven=$(tr -d '\r' <"$work/driver.out")
     printf '%s\n' "$driven" | sed 's/^/    /'
-    return $rc
+    return "$rc"
 }
 
 # within <ms> <limit>: logs and compares a measured time.
@@ -182,7 +182,7 @@ unreadable() {
                 printf '[Section\x81]\r\n\x81\r\n\xfd\xfe\xff\xa0\x80\r\n'
                 printf '[Section]\r\nBGM\x8b\xe6\x95\xaa='
                 head -c 100000 /dev/zero | tr '\0' '2'
-                printf '\r\nBGM\xd8\xcb\xdf\xb0\xc4=\x00\x00 7\x00\r\nBGM\xcc\xa7\xb2\xd9=Z:\\'
+                printf '\r\nBGM\xd8\xcb\xdf\xb0\xc4=\x00\x00 7\x00\r\nBGM\xcc\xa7\xb2\xd9=Z:\x5c'
                 head -c 100000 /dev/zero | tr '\0' '\202'
                 printf '.wav\r\n\x00\x00\x00[Section]\x00BGM\x8b\xe6\x95\xaa=2\r\n'
                 head -c 100000 /dev/zero | tr '\0' '\201'
