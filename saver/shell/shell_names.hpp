@@ -16,6 +16,10 @@ inline constexpr char kSettingsCaption[] = "<Vorlune>";
 inline constexpr char kPreviewCaption[] = "Preview Window";
 inline constexpr char kRendererCaption[] = "VorluneVC";
 
+// A mutex held by every start that may become a run or the settings dialog,
+// from its first step to its end.
+inline constexpr char kInstanceMutex[] = "Vorlune_Instance";
+
 inline constexpr char kMissingRendererMessage[] = "Vorlune.dll が同じﾌｫﾙﾀﾞに見つかりません！";
 
 // Beside the program, in its folder.

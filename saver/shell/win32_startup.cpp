@@ -50,13 +50,40 @@ bool StartPreview(const std::string& arguments) {
     preview.Move(0, 0, width, height);
     preview.Img_Prev.Move(0, 0, width / twipsX, height / twipsY);
     preview.Show();
+    // A host destroyed while the form was being made its child may take the
+    // form's window with it unannounced, or leave it behind: either way
+    // nobody would end us. Watched from a timer of the thread's own.
+    static HWND watchedHost = nullptr;
+    static HWND watchedForm = nullptr;
+    watchedHost = host;
+    watchedForm = window;
+    if (SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR, DWORD) {
+            if (!IsWindow(watchedHost) || !IsWindow(watchedForm)) forms::EndProgram();
+        }) == 0) {
+        ReportFailure("SetTimer");
+    }
     return true;
 }
 
+// True when another start holds the instance mutex. The windows alone
+// cannot tell: starts in quick succession all look before any has made its
+// window. A preview takes no part: the settings dialog opens beside one.
+bool AnotherStartHolds(char letter) {
+    if (letter == 'P') return false;
+    // Never closed: held until the process ends, however it ends.
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutex);
+    if (mutex == nullptr) {
+        ReportFailure("CreateMutexA");
+        return false;
+    }
+    return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 void StartUp(const std::string& arguments) {
-    const bool previousInstance = FindWindowA(nullptr, kRunCaption) != nullptr ||
-                                  FindWindowA(nullptr, kSettingsCaption) != nullptr;
     const char letter = ModeLetter(arguments, IsSystemLeadByte);
+    const bool previousInstance = AnotherStartHolds(letter) ||
+                                  FindWindowA(nullptr, kRunCaption) != nullptr ||
+                                  FindWindowA(nullptr, kSettingsCaption) != nullptr;
     switch (DecideFirstStep(previousInstance, letter)) {
         case FirstStep::EndSilently:
             return;
