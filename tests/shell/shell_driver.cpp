@@ -609,6 +609,15 @@ int previewGone(const char* program, const std::vector<int>& delays) {
         check(ended, "the shell did not end within 2 s of its host's end");
         check(!ended || exitCode(shell) == 0, "the shell's exit code is not 0");
         if (!ended) TerminateProcess(shell.info.hProcess, 1);
+        if (!ended) {
+            // What a hung shell is left with, for the report.
+            for (HWND form : windowsCaptioned(kPreviewCaption)) {
+                std::printf("left_form=%p is_window=%d\n", static_cast<void*>(form),
+                            IsWindow(form) ? 1 : 0);
+            }
+            HWND child = FindWindowExA(nullptr, nullptr, nullptr, kPreviewCaption);
+            std::printf("found_form=%p\n", static_cast<void*>(child));
+        }
         check(windowsCaptioned(kPreviewCaption).empty(), "a Preview Window is left");
         CloseHandle(shell.info.hProcess);
     }
@@ -623,7 +632,14 @@ int burst(const char* program, int n) {
     std::vector<Shell> shells;
     for (int i = 0; i < n; ++i) shells.push_back(startShell(program, "/s"));
     std::printf("started_ms=%.0f\n", nowMs() - shells.front().startedMs);
-    const HWND renderer = waitForRenderer(shells.front());
+    // Any of them may be the one that runs: the first to look, not the first started.
+    HWND renderer = nullptr;
+    while (renderer == nullptr && nowMs() - shells.front().startedMs < 15000) {
+        const auto found = windowsCaptioned(kRendererCaption);
+        if (!found.empty()) renderer = found.front();
+        sleepPumping(20);
+    }
+    if (renderer == nullptr) fatal("no VorluneVC window within 15 s");
     std::printf("renderer_ms=%.0f\n", nowMs() - shells.front().startedMs);
     // Long enough for any late second run to show itself.
     sleepPumping(3000);
