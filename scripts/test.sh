@@ -3,7 +3,7 @@
 # each fuzz target, and the Windows cross build under Wine. Installs what it
 # needs first.
 set -uo pipefail
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 
 scripts/setup.sh test || exit 1
 
@@ -74,9 +74,32 @@ run_fuzz() {
 }
 
 run_preset linux
+
+# The offscreen renderer's 10-minute memory soak runs beside the rest, at the
+# lowest priority and a few frames a second, and counts as one test.
+soak_pid=
+soak_log=$(mktemp)
+if [ -x build/linux/tools/vorlune-tool ]; then
+    VORLUNE_SOAK_FPS=${VORLUNE_SOAK_FPS:-10} scripts/soak.sh "${VORLUNE_SOAK_SECONDS:-600}" \
+        >"$soak_log" 2>&1 &
+    soak_pid=$!
+    trap 'kill "$soak_pid" 2>/dev/null; rm -f "$soak_log"' EXIT
+fi
+
 run_preset sanitize
 run_fuzz 20
 run_preset windows
+
+step "soak (started after the linux tests)"
+if [ -n "$soak_pid" ] && wait "$soak_pid"; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+    status=1
+fi
+cat "$soak_log"
+rm -f "$soak_log"
+trap - EXIT
 
 echo
 echo "${passed} passed, ${failed} failed"
