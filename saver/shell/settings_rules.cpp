@@ -38,12 +38,19 @@ bool IsDecimalNumber(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::int16_t> ReadIniNumber(std::string_view text) {
-    if (text.empty()) return 0;
+std::optional<double> ReadDecimal(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     if (!IsDecimalNumber(text)) return std::nullopt;
-    const double value = std::floor(std::strtod(std::string(text).c_str(), nullptr));
+    // The program never changes the C locale: the decimal point is ".".
+    return std::strtod(std::string(text).c_str(), nullptr);
+}
+
+std::optional<std::int16_t> ReadIniNumber(std::string_view text) {
+    if (text.empty()) return 0;
+    const std::optional<double> number = ReadDecimal(text);
+    if (!number) return std::nullopt;
+    const double value = std::floor(*number);
     if (!(value >= std::numeric_limits<std::int16_t>::min() &&
           value <= std::numeric_limits<std::int16_t>::max())) {
         return std::nullopt;

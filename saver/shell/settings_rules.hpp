@@ -11,6 +11,11 @@
 
 namespace vorlune::saver {
 
+// A decimal number (sign, fraction and exponent allowed) with blanks around
+// it; nothing when the text is anything else, the empty text included. Too
+// large a number reads as an infinity of its sign.
+std::optional<double> ReadDecimal(std::string_view text);
+
 // A number value of the settings file: the empty text reads as 0; otherwise
 // the text, with blanks around it, must be a decimal number (sign, fraction
 // and exponent allowed), and its integer part, rounded down, must fit in 16
