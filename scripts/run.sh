@@ -11,46 +11,39 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 have_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
 
+# run_windows <argument> <what it shows> <seconds> <picture>: Vorlune.scr under
+# Wine on the X display, or without one on a virtual 1024x768 screen for a
+# while, keeping a picture of it.
+run_windows() {
+    local saver=build/windows/bin/Vorlune.scr
+    if have_display; then
+        echo "Vorlune.scr $1 ($2) runs under Wine on $DISPLAY."
+        exec scripts/wine-run.sh "$saver" "$1"
+    fi
+    mkdir -p out
+    echo "No X display: running Vorlune.scr $1 ($2) under Wine on a virtual screen for $3 s."
+    export VORLUNE_WINEPREFIX=$PWD/build/wineprefix
+    # shellcheck disable=SC2016  # expanded by the inner shell
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
+        scripts/wine-run.sh "$1" "$2" &
+        sleep "$3"
+        import -window root "$4"
+        WINEPREFIX=$VORLUNE_WINEPREFIX /usr/lib/wine/wineserver -k
+        wait' _ "$saver" "$1" "$3" "$4" || true
+    echo "Screenshot: $PWD/$4"
+    exit 0
+}
+
 if [ "${1:-}" = "windows" ]; then
     scripts/setup.sh windows
     cmake --preset windows >/dev/null
     cmake --build --preset windows
-    saver=build/windows/bin/Vorlune.scr
     # The saver's texts are Japanese: code page 932.
     export LC_ALL=ja_JP.UTF-8
     if [ "${2:-}" = "settings" ]; then
-        if have_display; then
-            echo "Vorlune.scr /c: the settings dialog, under Wine on $DISPLAY."
-            exec scripts/wine-run.sh "$saver" /c
-        fi
-        mkdir -p out
-        echo "No X display: opening Vorlune.scr /c on a virtual screen for a picture of it."
-        export VORLUNE_WINEPREFIX=$PWD/build/wineprefix
-        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
-            scripts/wine-run.sh "$1" /c &
-            sleep 8
-            import -window root out/windows-settings.png
-            WINEPREFIX=$VORLUNE_WINEPREFIX /usr/lib/wine/wineserver -k
-            wait' _ "$saver" || true
-        echo "Screenshot: $PWD/out/windows-settings.png"
-        exit 0
+        run_windows /c "the settings dialog" 8 out/windows-settings.png
     fi
-    if have_display; then
-        echo "Vorlune.scr /s runs under Wine on $DISPLAY: hold Escape to end it."
-        exec scripts/wine-run.sh "$saver" /s
-    fi
-    # No display: run it on a virtual screen for a while and keep a picture.
-    mkdir -p out
-    echo "No X display: running Vorlune.scr /s under Wine on a virtual 1024x768 screen for 15 s."
-    export VORLUNE_WINEPREFIX=$PWD/build/wineprefix
-    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
-        scripts/wine-run.sh "$1" /s &
-        sleep 15
-        import -window root out/windows-saver.png
-        WINEPREFIX=$VORLUNE_WINEPREFIX /usr/lib/wine/wineserver -k
-        wait' _ "$saver" || true
-    echo "Screenshot: $PWD/out/windows-saver.png"
-    exit 0
+    run_windows /s "hold Escape to end it" 15 out/windows-saver.png
 fi
 
 scripts/setup.sh run
