@@ -10,30 +10,13 @@ dialog_driver=$5
 # shellcheck source=../e2e/e2e_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e_env.sh" "$1" "$2" "$3" none
 
-for tool in pulseaudio pactl parec sox lame cmp; do
-    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh test installs it)" >&2; exit 2; }
-done
+command -v cmp >/dev/null || { echo "missing cmp (scripts/setup.sh test installs it)" >&2; exit 2; }
+# shellcheck source=../e2e/sound_env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/sound_env.sh"
 export LC_ALL=ja_JP.UTF-8
 E2E_DEADLINE=${E2E_DEADLINE:-220}
-# PulseAudio keeps its cookie under HOME; Wine's sound driver must find the same one.
-rm -rf "${1:?}/home"
-mkdir -p "$1/home"
-export HOME=$1/home
-unset PULSE_SERVER
-parec_pid=
 setup 1024x768x24
-trap 'set +e; [ -n "$parec_pid" ] && kill -INT "$parec_pid"; pulseaudio --kill; teardown' EXIT
-mkdir -p "$HOME"
-pulseaudio -D --exit-idle-time=-1 --system=false --log-target=file:"$work/pulse.log" ||
-    { echo "pulseaudio did not start" >&2; exit 1; }
-for _ in $(seq 50); do
-    pactl info >/dev/null 2>&1 && break
-    sleep 0.1
-done
-pactl load-module module-null-sink sink_name=e2e_sink >/dev/null
-pactl set-default-sink e2e_sink
-pactl unload-module module-suspend-on-idle 2>/dev/null
-log "null sink ready"
+start_sound
 
 saver_dir="$work/saver"
 mkdir -p "$saver_dir"
@@ -41,47 +24,7 @@ cp "$renderer" "$saver_dir/Vorlune.dll"
 cp "$scr" "$saver_dir/Vorlune.scr"
 saver="$saver_dir/Vorlune.scr"
 ini="$saver_dir/Vorlune.ini"
-sox -n -r 44100 -c 2 -b 16 "$work/tone440.wav" synth 1 sine 440 vol 0.5
-sox -n -r 44100 -c 2 -b 16 "$work/tone660.wav" synth 2 sine 660 vol 0.5
-lame --quiet "$work/tone660.wav" "$work/tone660.mp3"
-windows_path() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
-
-# settings <kind> <file>: Vorlune.ini as the settings dialog writes it, keys in code page 932.
-settings() {
-    rm -rf "$ini"
-    {
-        printf '[Section]\r\n'
-        printf 'BGM\x8b\xe6\x95\xaa= %s\r\n' "$1"
-        printf 'BGM\xd8\xcb\xdf\xb0\xc4= 0\r\n'
-        printf 'BGM\xcc\xa7\xb2\xd9=%s\r\n' "$2"
-    } >"$ini"
-}
-
-# listen <name> <seconds>: records the sink for that long.
-listen() {
-    parec -d e2e_sink.monitor --file-format=wav "$work/$1.wav" &
-    parec_pid=$!
-    sleep "$2"
-    kill -INT "$parec_pid"
-    wait "$parec_pid"
-    parec_pid=
-}
-
-# level <name>: the recording's RMS amplitude (0 to 1); logged.
-level() {
-    local rms
-    rms=$(sox "$work/$1.wav" -n stat 2>&1 | sed -n 's/^RMS *amplitude: *//p')
-    log "$1.wav: RMS ${rms:-none}" >&2
-    printf '%s' "$rms"
-}
-loud() { awk -v r="$(level "$1")" 'BEGIN { exit !(r + 0 > 0.05) }'; }
-quiet() {
-    local rms
-    rms=$(level "$1")
-    # An idle null sink may hand over no samples at all (RMS "nan").
-    case $rms in *nan* | "") return 0 ;; esac
-    awk -v r="$rms" 'BEGIN { exit !(r + 0 < 0.005) }'
-}
+make_tones "$work"
 
 # in_background <driver command...>: the driver runs while the script
 # listens; collect reads its report once it has ended.
@@ -102,7 +45,7 @@ collect() {
 within() { awk -v t="$1" -v l="$2" 'BEGIN { exit !(t != "" && t + 0 <= l) }'; }
 
 renderer_killed() {
-    settings 2 "$(windows_path "$work/tone440.wav")"
+    settings 2 "$(windows_path "$work/tone 440.wav")"
     in_background kill-renderer "$saver" 3500
     sleep 2
     listen killed-before 1.2
@@ -114,7 +57,7 @@ renderer_killed() {
 run_case "the renderer killed mid-run: the shell ends within 1.5 s and the music stops" renderer_killed
 
 shell_killed() {
-    settings 2 "$(windows_path "$work/tone440.wav")"
+    settings 2 "$(windows_path "$work/tone 440.wav")"
     # The renderer's display-mode calls go to a trace of their own.
     : >"$work/kill-shell-trace.log"
     WINEDEBUG=+pid,+system timeout 60 "$wine" "$driver" kill-shell "$saver" 3500 \
@@ -165,9 +108,9 @@ deleted() {
 # The WAV (1 s) has looped again and the MP3 (2 s) has been started again
 # after the deletion, within what is heard.
 run_case "a WAV file deleted while it plays: no crash, the run goes on" \
-    deleted wav-gone tone440.wav 6000 2 2
+    deleted wav-gone "tone 440.wav" 6000 2 2
 run_case "an MP3 file deleted while it plays: no crash, the run goes on" \
-    deleted mp3-gone tone660.mp3 8000 2.5 3
+    deleted mp3-gone "tone 660.mp3" 8000 2.5 3
 
 # The three unreadable files of Vorlune.ini.
 unreadable() {

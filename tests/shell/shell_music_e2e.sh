@@ -8,77 +8,19 @@ dialog_driver=$5
 # shellcheck source=../e2e/e2e_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e_env.sh" "$1" "$2" "$3" none
 
-for tool in pulseaudio pactl parec sox lame; do
-    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh test installs it)" >&2; exit 2; }
-done
+# shellcheck source=../e2e/sound_env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/sound_env.sh"
 export LC_ALL=ja_JP.UTF-8
-# PulseAudio keeps its cookie under HOME; Wine's sound driver must find the same one.
-rm -rf "${1:?}/home"
-mkdir -p "$1/home"
-export HOME=$1/home
-unset PULSE_SERVER
-parec_pid=
 setup 1024x768x24
-trap 'set +e; [ -n "$parec_pid" ] && kill -INT "$parec_pid"; pulseaudio --kill; teardown' EXIT
-mkdir -p "$HOME"
-pulseaudio -D --exit-idle-time=-1 --system=false --log-target=file:"$work/pulse.log" ||
-    { echo "pulseaudio did not start" >&2; exit 1; }
-for _ in $(seq 50); do
-    pactl info >/dev/null 2>&1 && break
-    sleep 0.1
-done
-pactl load-module module-null-sink sink_name=e2e_sink >/dev/null
-pactl set-default-sink e2e_sink
-pactl unload-module module-suspend-on-idle 2>/dev/null
-log "null sink ready"
+start_sound
 
 saver_dir="$work/saver"
 mkdir -p "$saver_dir"
 cp "$renderer" "$saver_dir/Vorlune.dll"
 cp "$scr" "$saver_dir/Vorlune.scr"
 saver="$saver_dir/Vorlune.scr"
-sox -n -r 44100 -c 2 -b 16 "$work/tone 440.wav" synth 1 sine 440 vol 0.5
-sox -n -r 44100 -c 2 -b 16 "$work/tone660.wav" synth 2 sine 660 vol 0.5
-lame --quiet "$work/tone660.wav" "$work/tone 660.mp3"
-windows_path() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
-
-# settings <kind> <file>: Vorlune.ini as the settings dialog writes it, keys in code page 932.
-settings() {
-    {
-        printf '[Section]\r\n'
-        printf 'BGM\x8b\xe6\x95\xaa= %s\r\n' "$1"
-        printf 'BGM\xd8\xcb\xdf\xb0\xc4= 0\r\n'
-        printf 'BGM\xcc\xa7\xb2\xd9=%s\r\n' "$2"
-    } >"$saver_dir/Vorlune.ini"
-}
-
-# listen <name> <seconds>: records the sink for that long.
-listen() {
-    parec -d e2e_sink.monitor --file-format=wav "$work/$1.wav" &
-    parec_pid=$!
-    sleep "$2"
-    kill -INT "$parec_pid"
-    wait "$parec_pid"
-    parec_pid=
-}
-
-# level <name>: the recording's RMS amplitude (0 to 1).
-level() { sox "$work/$1.wav" -n stat 2>&1 | sed -n 's/^RMS *amplitude: *//p'; }
-
-loud() {
-    local rms
-    rms=$(level "$1")
-    log "$1.wav: RMS $rms"
-    awk -v r="$rms" 'BEGIN { exit !(r + 0 > 0.05) }'
-}
-quiet() {
-    local rms
-    rms=$(level "$1")
-    log "$1.wav: RMS $rms"
-    # An idle null sink may hand over no samples at all (RMS "nan").
-    case $rms in *nan* | "") return 0 ;; esac
-    awk -v r="$rms" 'BEGIN { exit !(r + 0 < 0.005) }'
-}
+ini="$saver_dir/Vorlune.ini"
+make_tones "$work"
 
 wav_loops_while_running() {
     settings 2 "$(windows_path "$work/tone 440.wav")"
