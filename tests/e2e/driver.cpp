@@ -82,11 +82,13 @@ int launch(const char* program) {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info{};
     const double start = nowMs();
+    // The clock of Wine's trace timestamps, for timing what the trace shows.
+    const DWORD startTick = GetTickCount();
     if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
         fatal(std::string("CreateProcessA ") + program);
     }
-    std::printf("pid=%lu\n", info.dwProcessId);
+    std::printf("pid=%lu\nstart_tick=%lu\n", info.dwProcessId, startTick);
 
     HWND window = nullptr;
     double foundMs = -1;

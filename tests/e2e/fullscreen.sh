@@ -10,11 +10,13 @@ setup 1024x768x24
 
 trace=$work/renderer-trace.log
 renderer_pid=
+start_tick=
 
 # Starts the renderer as the shell does and reads its process id.
 launch_renderer() {
     drive launch "$renderer" || return 1
     renderer_pid=$(value pid)
+    start_tick=$(value start_tick)
     log "window after $(value window_ms) ms, shown after $(value visible_ms) ms"
 }
 
@@ -24,12 +26,25 @@ shown_within_500_ms() { awk -v ms="$(value visible_ms)" 'BEGIN { exit !(ms >= 0 
 # Wine's trace lines of the renderer's process (Wine prints the process id in
 # hex), into $work/renderer-only.log. NOTE: the lines looked for below are
 # those of Wine 8.0's "system" and "wgl" debug channels.
-renderer_trace() { grep -a "^$(printf '%04x' "$renderer_pid"):" "$trace" >"$work/renderer-only.log"; }
+renderer_trace() {
+    grep -a -E "^([0-9]+\.[0-9]+:)?$(printf '%04x' "$renderer_pid"):" "$trace" >"$work/renderer-only.log"
+}
+
+# The first buffer swap, from the trace's timestamps (Wine's tick count, the
+# clock the driver read just before creating the process).
+log_first_frame() {
+    renderer_trace
+    local swapped
+    swapped=$(grep -a -m 1 'SwapBuffers' "$work/renderer-only.log" | cut -d: -f1)
+    [ -n "$swapped" ] || return 0
+    log "first frame swapped $(awk -v s="$swapped" -v t="$start_tick" \
+        'BEGIN { printf "%.0f", s * 1000 - t }') ms after process creation"
+}
 
 window_appears() {
     # Trace the renderer's display-mode calls and buffer swaps (it inherits
     # the driver's WINEDEBUG and standard error).
-    local -x WINEDEBUG=+pid,+system,+wgl
+    local -x WINEDEBUG=+timestamp,+pid,+system,+wgl
     local wine_log=$trace
     launch_renderer || return 1
     if ! shown_within_500_ms; then
@@ -54,6 +69,7 @@ switched_to_16_bits() {
 }
 
 shows_the_scene() {
+    log_first_frame
     screenshot scene-1 && looks_like_scene scene-1 || return 1
     local before after
     renderer_trace
