@@ -23,18 +23,6 @@ int TwipsPerPixel(int axis) {
     return (1440 + dotsPerInch / 2) / dotsPerInch;
 }
 
-void RegisterClassOnce(const char* name, WNDPROC procedure) {
-    WNDCLASSA existing{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &existing)) return;
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.lpszClassName = name;
-    if (!RegisterClassA(&windowClass)) vorlune::saver::ReportFailure("RegisterClassA");
-}
-
 // Black, with the picture at its natural size in the top-left corner.
 void DrawPicture(HWND window, HDC dc, HBITMAP picture) {
     RECT client{};
@@ -64,19 +52,19 @@ void HandlePaint(HWND window, UINT message, WPARAM wParam, HBITMAP picture) {
     }
 }
 
-// The object a window of ours was made for: handed over as the creation
-// parameter, kept in the window's user data from WM_NCCREATE on.
-template <class Owner>
-Owner* ownerOf(HWND window, UINT message, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    return reinterpret_cast<Owner*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
 }  // namespace
+
+void RegisterWindowClass(const char* name, WNDPROC procedure) {
+    WNDCLASSA existing{};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &existing)) return;
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.lpszClassName = name;
+    if (!RegisterClassA(&windowClass)) vorlune::saver::ReportFailure("RegisterClassA");
+}
 
 int TwipsPerPixelX() {
     return TwipsPerPixel(LOGPIXELSX);
@@ -129,7 +117,7 @@ void Image::Move(int left, int top, int width, int height) {
 }
 
 void Image::Create(HWND parent) {
-    RegisterClassOnce(kImageClass, Procedure);
+    RegisterWindowClass(kImageClass, Procedure);
     window_ = CreateWindowExA(0, kImageClass, "", WS_CHILD | WS_VISIBLE, place_.left, place_.top,
                               place_.right - place_.left, place_.bottom - place_.top, parent,
                               nullptr, GetModuleHandleA(nullptr), this);
@@ -137,7 +125,7 @@ void Image::Create(HWND parent) {
 }
 
 LRESULT CALLBACK Image::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* image = ownerOf<Image>(window, message, lParam);
+    auto* image = OwnerOf<Image>(window, message, lParam);
     switch (message) {
         case WM_ERASEBKGND:
             return 1;
@@ -166,7 +154,7 @@ Form::~Form() {
 
 void Form::Load() {
     if (Loaded()) return;
-    RegisterClassOnce(kFormClass, Procedure);
+    RegisterWindowClass(kFormClass, Procedure);
     // A top-level window (borderless unless the form says otherwise), hidden
     // until shown.
     window_ = CreateWindowExA(extendedStyle_, kFormClass, caption_.c_str(), style_ & ~WS_VISIBLE, 0,
@@ -240,7 +228,7 @@ void Form::Destroyed() {
 }
 
 LRESULT CALLBACK Form::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* form = ownerOf<Form>(window, message, lParam);
+    auto* form = OwnerOf<Form>(window, message, lParam);
     if (form == nullptr) return DefWindowProcA(window, message, wParam, lParam);
     if (message != WM_CLOSE && message != WM_DESTROY) {
         LRESULT result = 0;

@@ -20,6 +20,21 @@ enum class UnloadMode {
     FormOwner = 5,        // the window was destroyed with its parent
 };
 
+// Registers a window class of this program, once; the failure is traced.
+void RegisterWindowClass(const char* name, WNDPROC procedure);
+
+// The object a window of ours was made for: handed over as the creation
+// parameter, kept in the window's user data from WM_NCCREATE on.
+template <class Owner>
+Owner* OwnerOf(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    return reinterpret_cast<Owner*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 // Twips (1/1440 inch) per screen pixel, from the screen's dots per inch.
 int TwipsPerPixelX();
 int TwipsPerPixelY();

@@ -41,17 +41,6 @@ HBITMAP StatePicture(Face face) {
 // The pictures are drawn at 15 twips to the pixel, whatever the screen.
 constexpr int kPictureTwipsPerPixel = kPictureWidth / 64;
 
-void RegisterOnce(WNDPROC procedure) {
-    WNDCLASSA existing{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), kCommandClass, &existing)) return;
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kCommandClass;
-    if (!RegisterClassA(&windowClass)) saver::ReportFailure("RegisterClassA (button)");
-}
-
 }  // namespace
 
 Command::~Command() {
@@ -64,7 +53,7 @@ Command::~Command() {
 
 bool Command::Create(HWND parent, int left, int top, int width, int height,
                      const PropertyBag& stored, const FontDescription& ambient) {
-    RegisterOnce(Procedure);
+    forms::RegisterWindowClass(kCommandClass, Procedure);
     // The properties come first: the first resize paints with them.
     const CommandProperties properties = ReadCommandProperties(stored, ambient);
     logic_.SetEnabled(properties.enabled);
@@ -306,14 +295,9 @@ void Command::OnTimer() {
 }
 
 LRESULT CALLBACK Command::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<Command*>(create->lpCreateParams)->window_ = window;
-    }
-    auto* command = reinterpret_cast<Command*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* command = forms::OwnerOf<Command>(window, message, lParam);
     if (command == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) command->window_ = window;
     return command->Handle(message, wParam, lParam);
 }
 

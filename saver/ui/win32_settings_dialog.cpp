@@ -98,6 +98,14 @@ class SettingsDialog final : public forms::Form {
     SettingsDialog() : Form(kSettingsCaption) {
         SetWindowStyle(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_WINDOWEDGE);
     }
+    ~SettingsDialog() override {
+        for (const HGDIOBJ made :
+             {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(underlined_),
+              static_cast<HGDIOBJ>(notChosen_), static_cast<HGDIOBJ>(chosen_)}) {
+            if (made != nullptr) DeleteObject(made);
+        }
+        if (hand_ != nullptr) DestroyCursor(hand_);
+    }
 
     // The first control in the tab order that takes the focus: the panel
     // (the labels before it cannot).
@@ -165,14 +173,7 @@ void SettingsDialog::CreateControls() {
         GetModuleHandleA(nullptr), MAKEINTRESOURCEA(VORLUNE_ICON), IMAGE_ICON, 32, 32, 0));
     if (icon != nullptr) SendMessageA(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 
-    WNDCLASSA panelClass{};
-    if (!GetClassInfoA(GetModuleHandleA(nullptr), "VorlunePanel", &panelClass)) {
-        panelClass.lpfnWndProc = PanelProcedure;
-        panelClass.hInstance = GetModuleHandleA(nullptr);
-        panelClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        panelClass.lpszClassName = "VorlunePanel";
-        if (!RegisterClassA(&panelClass)) ReportFailure("RegisterClassA (panel)");
-    }
+    forms::RegisterWindowClass("VorlunePanel", PanelProcedure);
     const RECT panel = PixelRect(180, 240, 7035, 2475);
     // Tab goes through the panel's controls, then the form's buttons.
     panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, "VorlunePanel", "",
@@ -488,12 +489,7 @@ bool SettingsDialog::PanelMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
 
 LRESULT CALLBACK SettingsDialog::PanelProcedure(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* dialog = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* dialog = forms::OwnerOf<SettingsDialog>(window, message, lParam);
     LRESULT result = 0;
     if (dialog != nullptr && dialog->panel_ == window &&
         dialog->PanelMessage(message, wParam, lParam, result)) {
