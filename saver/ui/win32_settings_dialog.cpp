@@ -170,7 +170,7 @@ void SettingsDialog::CreateControls() {
     notChosen_ = LoadPicture(VORLUNE_OPTION_OFF);
     chosen_ = LoadPicture(VORLUNE_OPTION_ON);
     const auto icon = static_cast<HICON>(LoadImageA(
-        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(VORLUNE_ICON), IMAGE_ICON, 32, 32, 0));
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(VORLUNE_ICON), IMAGE_ICON, 32, 32, LR_SHARED));
     if (icon != nullptr) SendMessageA(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 
     forms::RegisterWindowClass("VorlunePanel", PanelProcedure);
