@@ -75,10 +75,11 @@ constexpr unsigned kFaceBits[16] = {
     0x0, 0x1, 0x8, 0x9, 0x2, 0x3, 0xA, 0xB, 0x4, 0x5, 0xC, 0xD, 0x6, 0x7, 0xE, 0xF,
 };
 
-// Where a level's point on a lattice edge is kept: six codes per node, for
+// Where a level's point on a lattice edge is kept: five codes per node, for
 // the edge from it along i (walked up, walked down), along j (up only: no
 // cell walks a j edge downwards) and along k (up, down).
-constexpr int kAlongIUp = 0, kAlongIDown = 1, kAlongJUp = 2, kAlongKUp = 4, kAlongKDown = 5;
+constexpr int kCodes = 5;
+constexpr int kAlongIUp = 0, kAlongIDown = 1, kAlongJUp = 2, kAlongKUp = 3, kAlongKDown = 4;
 
 }  // namespace
 
@@ -106,7 +107,8 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
 
     values_ = std::make_unique<float[]>(nodeSlots_);
     below_ = std::make_unique<std::uint64_t[]>(side * side);
-    edgeSlot_ = std::make_unique<std::int32_t[]>(nodeSlots_ * 6);
+    planeCodes_ = side * stride * kCodes;
+    edgeSlot_ = std::make_unique<std::int32_t[]>(2 * planeCodes_);
     // at most five points per node (two along i and k, one along j), five
     // triangles per cell; the normals are computed four at a time
     vertices_ = std::make_unique<Vector3[]>(nodeSlots_ * 5);
@@ -115,8 +117,9 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
         std::make_unique<std::int32_t[]>(static_cast<std::size_t>(field.cellCount()) * 15);
 
     // Each cell edge as the lattice edge it lies on: where that edge's point is
-    // kept, counted from the cell's first node's six codes.
-    std::int32_t edgeOffset[12];
+    // kept, counted from the cell's first node's codes, for a cell in an even
+    // plane (the next plane's codes follow) and in an odd one (they precede).
+    std::int32_t edgeOffset[2][12];
     for (int e = 0; e < 12; ++e) {
         const int* first = kCornerStep[kEdgeCorners[e][0]];
         const int* second = kCornerStep[kEdgeCorners[e][1]];
@@ -124,16 +127,20 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
         while (first[axis] == second[axis]) ++axis;
         const bool downwards = second[axis] < first[axis];
         const int* low = downwards ? second : first;
-        static constexpr int kCodes[3][2] = {
+        static constexpr int kAlongCodes[3][2] = {
             {kAlongIUp, kAlongIDown}, {kAlongJUp, kAlongJUp}, {kAlongKUp, kAlongKDown}};
-        edgeOffset[e] =
-            ((low[0] * (n_ + 1) + low[1]) * stride_ + low[2]) * 6 + kCodes[axis][downwards ? 1 : 0];
+        const auto inPlane = static_cast<std::int32_t>((low[1] * stride_ + low[2]) * kCodes +
+                                                       kAlongCodes[axis][downwards ? 1 : 0]);
+        const auto plane = static_cast<std::int32_t>(planeCodes_) * low[0];
+        edgeOffset[0][e] = inPlane + plane;
+        edgeOffset[1][e] = inPlane - plane;
     }
     // ... and so, per cell configuration, where each triangle corner's point is.
     for (int index = 0; index < 256; ++index) {
         int t = 0;
         for (; t < 15 && kTriangleTable[index][t] != -1; ++t) {
-            cornerOffsets_[index][t] = edgeOffset[kTriangleTable[index][t]];
+            for (int parity = 0; parity < 2; ++parity)
+                cornerOffsets_[parity][index][t] = edgeOffset[parity][kTriangleTable[index][t]];
         }
         cornerCounts_[index] = t;
     }
@@ -198,15 +205,31 @@ std::size_t ShellGeometry::prepareLevel(float iso) {
         below_[r] = bits & nodeBits;
     }
 
-    // The crossing points of this level, one per crossed lattice edge and
-    // direction: cells that share an edge may walk it either way, and the
-    // interpolation's rounding depends on the way.
+    // Plane by plane: the crossing points on the edges leaving plane i, then
+    // the cells between planes i - 1 and i, whose edges are all known by then.
+    // The edge codes are kept for two planes only, so they stay in cache.
     std::int32_t points = 0;
+    std::size_t corners = 0;
+    for (int i = 0; i <= n_; ++i) {
+        addPlanePoints(i, iso, points);
+        if (i > 0) corners = walkPlaneCells(i - 1, corners);
+    }
+    computeNormals(points);
+    return corners;
+}
+
+// The crossing points of one level on the edges from plane i's nodes, one per
+// crossed lattice edge and direction: cells that share an edge may walk it
+// either way, and the interpolation's rounding depends on the way.
+void ShellGeometry::addPlanePoints(int i, float iso, std::int32_t& points) {
+    const int side = n_ + 1;
+    const std::size_t stride = static_cast<std::size_t>(stride_);
     const std::size_t iStep = static_cast<std::size_t>(side) * stride;
     const std::uint64_t cellBits = (std::uint64_t{1} << n_) - 1;
+    std::int32_t* codes = &edgeSlot_[static_cast<std::size_t>(i & 1) * planeCodes_];
     auto addPoint = [&](std::size_t code, std::size_t na, const Vector3& pa, std::size_t nb,
                         const Vector3& pb) {
-        edgeSlot_[code] = points;
+        codes[code] = points;
         vertices_[points++] = interpolateCrossing(values_[na], pa, values_[nb], pb, iso);
     };
     // Walked the other way, an edge often gives the very same point: then it
@@ -216,69 +239,71 @@ std::size_t ShellGeometry::prepareLevel(float iso) {
         const Vector3 v = interpolateCrossing(values_[na], pa, values_[nb], pb, iso);
         const Vector3& forward = vertices_[points - 1];
         if (std::memcmp(&v, &forward, sizeof v) == 0) {
-            edgeSlot_[code] = points - 1;
+            codes[code] = points - 1;
         } else {
-            edgeSlot_[code] = points;
+            codes[code] = points;
             vertices_[points++] = v;
         }
     };
-    for (int i = 0; i <= n_; ++i) {
-        for (int j = 0; j <= n_; ++j) {
-            const std::uint64_t here = below_[rowOf(i, j)];
-            const std::size_t rowBase = rowOf(i, j) * stride;
-            if (i < n_) {
-                for (std::uint64_t x = here ^ below_[rowOf(i + 1, j)]; x != 0; x &= x - 1) {
-                    const int k = __builtin_ctzll(x);
-                    const std::size_t na = rowBase + static_cast<std::size_t>(k);
-                    const Vector3 pa(px_[i], py_[j], pz_[k]);
-                    const Vector3 pb(px_[i + 1], py_[j], pz_[k]);
-                    addPoint(na * 6 + kAlongIUp, na, pa, na + iStep, pb);
-                    addReversed(na * 6 + kAlongIDown, na + iStep, pb, na, pa);
-                }
-            }
-            if (j < n_) {
-                for (std::uint64_t x = here ^ below_[rowOf(i, j + 1)]; x != 0; x &= x - 1) {
-                    const int k = __builtin_ctzll(x);
-                    const std::size_t na = rowBase + static_cast<std::size_t>(k);
-                    addPoint(na * 6 + kAlongJUp, na, Vector3(px_[i], py_[j], pz_[k]), na + stride,
-                             Vector3(px_[i], py_[j + 1], pz_[k]));
-                }
-            }
-            for (std::uint64_t x = (here ^ (here >> 1)) & cellBits; x != 0; x &= x - 1) {
-                const int k = __builtin_ctzll(x);
-                const std::size_t na = rowBase + static_cast<std::size_t>(k);
+    for (int j = 0; j <= n_; ++j) {
+        const std::uint64_t here = below_[rowOf(i, j)];
+        const std::size_t rowBase = rowOf(i, j) * stride;
+        const std::size_t codeBase = static_cast<std::size_t>(j) * stride;
+        if (i < n_) {
+            for (std::uint64_t x = here ^ below_[rowOf(i + 1, j)]; x != 0; x &= x - 1) {
+                const auto k = static_cast<std::size_t>(__builtin_ctzll(x));
+                const std::size_t na = rowBase + k;
                 const Vector3 pa(px_[i], py_[j], pz_[k]);
-                const Vector3 pb(px_[i], py_[j], pz_[k + 1]);
-                addPoint(na * 6 + kAlongKUp, na, pa, na + 1, pb);
-                addReversed(na * 6 + kAlongKDown, na + 1, pb, na, pa);
+                const Vector3 pb(px_[i + 1], py_[j], pz_[k]);
+                addPoint((codeBase + k) * kCodes + kAlongIUp, na, pa, na + iStep, pb);
+                addReversed((codeBase + k) * kCodes + kAlongIDown, na + iStep, pb, na, pa);
             }
         }
-    }
-    computeNormals(points);
-
-    // The crossed cells in storage order, and their triangles' corners.
-    std::size_t corners = 0;
-    for (int i = 0; i < n_; ++i) {
-        for (int j = 0; j < n_; ++j) {
-            const std::uint64_t a = below_[rowOf(i, j)];
-            const std::uint64_t b = below_[rowOf(i + 1, j)];
-            const std::uint64_t c = below_[rowOf(i, j + 1)];
-            const std::uint64_t d = below_[rowOf(i + 1, j + 1)];
-            const std::uint64_t all = a & b & c & d;
-            const std::uint64_t any = a | b | c | d;
-            // cell k is uniform when bits k and k + 1 agree in all four rows
-            std::uint64_t crossed = ~((all & (all >> 1)) | (~any & ~(any >> 1))) & cellBits;
-            const std::size_t rowBase = rowOf(i, j) * stride;
-            while (crossed != 0) {
-                const int k = __builtin_ctzll(crossed);
-                crossed &= crossed - 1;
-                const unsigned index = kFaceBits[((a >> k) & 3) | ((b >> k) & 3) << 2] |
-                                       kFaceBits[((c >> k) & 3) | ((d >> k) & 3) << 2] << 4;
-                const std::int32_t* slots = &edgeSlot_[(rowBase + static_cast<std::size_t>(k)) * 6];
-                const std::int32_t* offsets = cornerOffsets_[index];
-                for (int t = 0; t < cornerCounts_[index]; ++t)
-                    cornerSlots_[corners++] = slots[offsets[t]];
+        if (j < n_) {
+            for (std::uint64_t x = here ^ below_[rowOf(i, j + 1)]; x != 0; x &= x - 1) {
+                const auto k = static_cast<std::size_t>(__builtin_ctzll(x));
+                const std::size_t na = rowBase + k;
+                addPoint((codeBase + k) * kCodes + kAlongJUp, na, Vector3(px_[i], py_[j], pz_[k]),
+                         na + stride, Vector3(px_[i], py_[j + 1], pz_[k]));
             }
+        }
+        for (std::uint64_t x = (here ^ (here >> 1)) & cellBits; x != 0; x &= x - 1) {
+            const auto k = static_cast<std::size_t>(__builtin_ctzll(x));
+            const std::size_t na = rowBase + k;
+            const Vector3 pa(px_[i], py_[j], pz_[k]);
+            const Vector3 pb(px_[i], py_[j], pz_[k + 1]);
+            addPoint((codeBase + k) * kCodes + kAlongKUp, na, pa, na + 1, pb);
+            addReversed((codeBase + k) * kCodes + kAlongKDown, na + 1, pb, na, pa);
+        }
+    }
+}
+
+// The crossed cells between planes i and i + 1 in storage order, and their
+// triangles' corners.
+std::size_t ShellGeometry::walkPlaneCells(int i, std::size_t corners) {
+    const std::size_t stride = static_cast<std::size_t>(stride_);
+    const std::uint64_t cellBits = (std::uint64_t{1} << n_) - 1;
+    const std::int32_t* codes = &edgeSlot_[static_cast<std::size_t>(i & 1) * planeCodes_];
+    const auto& offsetsByIndex = cornerOffsets_[i & 1];
+    std::int32_t* out = cornerSlots_.get();
+    for (int j = 0; j < n_; ++j) {
+        const std::uint64_t a = below_[rowOf(i, j)];
+        const std::uint64_t b = below_[rowOf(i + 1, j)];
+        const std::uint64_t c = below_[rowOf(i, j + 1)];
+        const std::uint64_t d = below_[rowOf(i + 1, j + 1)];
+        const std::uint64_t all = a & b & c & d;
+        const std::uint64_t any = a | b | c | d;
+        // cell k is uniform when bits k and k + 1 agree in all four rows
+        std::uint64_t crossed = ~((all & (all >> 1)) | (~any & ~(any >> 1))) & cellBits;
+        const std::size_t codeBase = static_cast<std::size_t>(j) * stride;
+        while (crossed != 0) {
+            const int k = __builtin_ctzll(crossed);
+            crossed &= crossed - 1;
+            const unsigned index = kFaceBits[((a >> k) & 3) | ((b >> k) & 3) << 2] |
+                                   kFaceBits[((c >> k) & 3) | ((d >> k) & 3) << 2] << 4;
+            const std::int32_t* slots = &codes[(codeBase + static_cast<std::size_t>(k)) * kCodes];
+            const std::int32_t* offsets = offsetsByIndex[index];
+            for (int t = 0; t < cornerCounts_[index]; ++t) out[corners++] = slots[offsets[t]];
         }
     }
     return corners;

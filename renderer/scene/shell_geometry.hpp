@@ -56,6 +56,8 @@ class ShellGeometry {
     std::size_t rowOf(int i, int j) const { return static_cast<std::size_t>(i * (n_ + 1) + j); }
     // Fills the corner list of one level and the points and normals it names.
     std::size_t prepareLevel(float iso);
+    void addPlanePoints(int i, float iso, std::int32_t& points);
+    std::size_t walkPlaneCells(int i, std::size_t corners);
     void computeNormals(std::int32_t count);
 
     const MetaballField& field_;
@@ -67,13 +69,15 @@ class ShellGeometry {
     std::unique_ptr<float[]> dx2_, dy2_, dz2_;  // squared offsets per ball and index
     std::unique_ptr<float[]> values_;           // node values, row by row
     std::unique_ptr<std::uint64_t[]> below_;    // per row: bit k set when node k is below
-    std::unique_ptr<std::int32_t[]> edgeSlot_;  // per node, six codes: its edges' points
+    std::size_t planeCodes_;                    // edge codes of one plane of nodes
+    std::unique_ptr<std::int32_t[]> edgeSlot_;  // two planes, five codes a node: its edges' points
     std::unique_ptr<Vector3[]> vertices_;
     std::unique_ptr<Vector3[]> normals_;
     std::unique_ptr<std::int32_t[]> cornerSlots_;  // triangle corners in emission order
     // per cell configuration: where its triangle corners' points are kept,
-    // counted from the cell's first node's codes in edgeSlot_
-    std::int32_t cornerOffsets_[256][15] = {};
+    // counted from the cell's first node's codes in edgeSlot_, by the parity
+    // of the cell's plane
+    std::int32_t cornerOffsets_[2][256][15] = {};
     int cornerCounts_[256] = {};
 };
 
