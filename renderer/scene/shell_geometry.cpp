@@ -84,7 +84,11 @@ constexpr int kAlongIUp = 0, kAlongIDown = 1, kAlongJUp = 2, kAlongKUp = 3, kAlo
 }  // namespace
 
 ShellGeometry::ShellGeometry(const MetaballField& field)
-    : field_(field), n_(field.resolution), stride_((field.resolution + 1 + 3) / 4 * 4) {
+    : field_(field),
+      n_(field.resolution),
+      stride_((field.resolution + 1 + 7) / 8 * 8),
+      chunks_(stride_ / 8),
+      chunkLanes_((chunks_ + 3) / 4 * 4) {
     if (n_ > 62) throw std::invalid_argument("ShellGeometry: at most 62 cells a side");
     const auto side = static_cast<std::size_t>(n_ + 1);
     const auto stride = static_cast<std::size_t>(stride_);
@@ -104,6 +108,33 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
     // the padding past the last node holds 1: harmless values, never read as nodes
     dz2_ = std::make_unique<float[]>(balls * stride);
     std::fill_n(dz2_.get(), balls * stride, 1.0f);
+
+    // Each row's chunk of eight nodes with its neighbours one node away on
+    // every side: the box whose field bounds the chunk's and its neighbours'.
+    const auto lanes = static_cast<std::size_t>(chunkLanes_);
+    boxX_ = std::make_unique<float[]>(side * 2);
+    boxY_ = std::make_unique<float[]>(side * 2);
+    boxZ_ = std::make_unique<float[]>(lanes * 2);
+    auto span = [&](const float* p, int from, int to, float* box) {
+        from = std::max(from, 0);
+        to = std::min(to, n_);
+        box[0] = *std::min_element(p + from, p + to + 1);
+        box[1] = *std::max_element(p + from, p + to + 1);
+    };
+    for (int i = 0; i <= n_; ++i) {
+        span(px_.get(), i - 1, i + 1, &boxX_[2 * static_cast<std::size_t>(i)]);
+        span(py_.get(), i - 1, i + 1, &boxY_[2 * static_cast<std::size_t>(i)]);
+    }
+    for (int c = 0; c < chunkLanes_; ++c) {
+        // lanes past the last chunk get the last node's place: bounded, never used
+        const int first = std::min(8 * c, n_);
+        span(pz_.get(), first - 1, first + 8, &boxZ_[2 * static_cast<std::size_t>(c)]);
+    }
+    gapX2_ = std::make_unique<float[]>(balls * side);
+    gapY2_ = std::make_unique<float[]>(balls * side);
+    gapZ2_ = std::make_unique<float[]>(balls * lanes);
+    ceiling_ = std::make_unique<float[]>(side * side * lanes);
+    evaluated_ = std::make_unique<std::uint8_t[]>(side * side * static_cast<std::size_t>(chunks_));
 
     values_ = std::make_unique<float[]>(nodeSlots_);
     below_ = std::make_unique<std::uint64_t[]>(side * side);
@@ -146,15 +177,33 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
     }
 }
 
+namespace {
+
+// The squared distance from c to the nearest point of [low, high], rounded as
+// a node's offset would be: rounding is monotonic, so no node in the interval
+// rounds to a smaller square.
+float squaredGap(float low, float high, float c) {
+    float gap = 0.0f;
+    if (c < low) gap = low - c;
+    if (c > high) gap = c - high;
+    return gap * gap;
+}
+
+}  // namespace
+
 void ShellGeometry::evaluate() {
-    const int ballCount = field_.ballCount;
+    ballCount_ = field_.ballCount;
     const int side = n_ + 1;
-    float radiusSquared[kMaxBalls];
-    bool adds[kMaxBalls];
-    for (int b = 0; b < ballCount; ++b) {
+    const auto lanes = static_cast<std::size_t>(chunkLanes_);
+    bool finite = true;
+    for (int b = 0; b < ballCount_; ++b) {
         const Metaball& ball = field_.balls[b];
-        radiusSquared[b] = ball.radius * ball.radius;
-        adds[b] = ball.radius > 0.0f;
+        const float radiusSquared = ball.radius * ball.radius;
+        // A ball that subtracts adds its term with the sign turned: x + (-a / b)
+        // is x - a / b to the last bit.
+        signedRadiusSquared_[b] = ball.radius > 0.0f ? radiusSquared : -radiusSquared;
+        finite = finite && std::isfinite(radiusSquared) && std::isfinite(ball.centre.x) &&
+                 std::isfinite(ball.centre.y) && std::isfinite(ball.centre.z);
         for (int i = 0; i < side; ++i) {
             const float dx = px_[i] - ball.centre.x;
             const float dy = py_[i] - ball.centre.y;
@@ -162,47 +211,103 @@ void ShellGeometry::evaluate() {
             dx2_[b * side + i] = dx * dx;
             dy2_[b * side + i] = dy * dy;
             dz2_[b * stride_ + i] = dz * dz;
+            gapX2_[b * side + i] = squaredGap(boxX_[2 * i], boxX_[2 * i + 1], ball.centre.x);
+            gapY2_[b * side + i] = squaredGap(boxY_[2 * i], boxY_[2 * i + 1], ball.centre.y);
         }
+        for (std::size_t c = 0; c < lanes; ++c)
+            gapZ2_[b * lanes + c] = squaredGap(boxZ_[2 * c], boxZ_[2 * c + 1], ball.centre.z);
     }
+    std::memset(evaluated_.get(), 0,
+                static_cast<std::size_t>(side * side) * static_cast<std::size_t>(chunks_));
 
-    // A ball that subtracts adds its term with the sign turned: x + (-a / b)
-    // is x - a / b to the last bit.
-    f4 signedRadiusSquared[kMaxBalls];
-    for (int b = 0; b < ballCount; ++b) {
-        signedRadiusSquared[b] = splat(adds[b] ? radiusSquared[b] : -radiusSquared[b]);
-    }
+    // Most of the lattice lies far from every ball. For each chunk the same sum
+    // is taken over the adding balls only, at the box's nearest point: every
+    // step is a rounded add, multiply or divide, monotonic in its operands, so
+    // the ceiling is at least every node value in the box, bit for bit. A level
+    // above the ceiling finds the chunk all below without dividing per node,
+    // and no edge of the chunk's nodes crosses it.
     const f4 nearest = splat(kNearestSquaredDistance);
-    const int chunks = stride_ / 4;
-    f4 dxy2[kMaxBalls];
+    const float unbounded = std::numeric_limits<float>::infinity();
     for (int i = 0; i < side; ++i) {
         for (int j = 0; j < side; ++j) {
-            // d^2 = (dx^2 + dy^2) + dz^2, summed in that order as for a single node
-            for (int b = 0; b < ballCount; ++b)
-                dxy2[b] = splat(dx2_[b * side + i] + dy2_[b * side + j]);
-            float* values = &values_[rowOf(i, j) * static_cast<std::size_t>(stride_)];
-            for (int c = 0; c < chunks; ++c) {
-                f4 value = splat(0.0f);
-                for (int b = 0; b < ballCount; ++b) {
-                    const f4 d2 = atLeast(dxy2[b] + load4(&dz2_[b * stride_ + 4 * c]), nearest);
-                    value += signedRadiusSquared[b] / d2;
+            float* ceiling = &ceiling_[rowOf(i, j) * lanes];
+            if (!finite) {
+                std::fill_n(ceiling, lanes, unbounded);
+                continue;
+            }
+            for (std::size_t c = 0; c < lanes; c += 4) {
+                f4 sum = splat(0.0f);
+                for (int b = 0; b < ballCount_; ++b) {
+                    if (!(signedRadiusSquared_[b] > 0.0f)) continue;
+                    const f4 gap2 = atLeast(splat(gapX2_[b * side + i] + gapY2_[b * side + j]) +
+                                                load4(&gapZ2_[b * lanes + c]),
+                                            nearest);
+                    sum += splat(signedRadiusSquared_[b]) / gap2;
                 }
-                store4(values + 4 * c, value);
+                store4(ceiling + c, sum);
             }
         }
     }
 }
 
+// Sums the field at chunk c of row (i, j): eight nodes, ball by ball.
+void ShellGeometry::evaluateChunk(int i, int j, int c) {
+    const int side = n_ + 1;
+    const f4 nearest = splat(kNearestSquaredDistance);
+    f4 low = splat(0.0f), high = splat(0.0f);
+    for (int b = 0; b < ballCount_; ++b) {
+        // d^2 = (dx^2 + dy^2) + dz^2, summed in that order as for a single node
+        const f4 dxy2 = splat(dx2_[b * side + i] + dy2_[b * side + j]);
+        const float* dz2 = &dz2_[b * stride_ + 8 * c];
+        const f4 r2 = splat(signedRadiusSquared_[b]);
+        low += r2 / atLeast(dxy2 + load4(dz2), nearest);
+        high += r2 / atLeast(dxy2 + load4(dz2 + 4), nearest);
+    }
+    float* values =
+        &values_[rowOf(i, j) * static_cast<std::size_t>(stride_) + 8 * static_cast<std::size_t>(c)];
+    store4(values, low);
+    store4(values + 4, high);
+    evaluated_[rowOf(i, j) * static_cast<std::size_t>(chunks_) + static_cast<std::size_t>(c)] = 1;
+}
+
+float ShellGeometry::value(int i, int j, int k) const {
+    const std::size_t row = rowOf(i, j);
+    if (evaluated_[row * static_cast<std::size_t>(chunks_) + static_cast<std::size_t>(k / 8)])
+        return values_[row * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(k)];
+    // not needed by any level yet: summed here the same way
+    const int side = n_ + 1;
+    float sum = 0.0f;
+    for (int b = 0; b < ballCount_; ++b) {
+        const float d2 = (dx2_[b * side + i] + dy2_[b * side + j]) + dz2_[b * stride_ + k];
+        sum +=
+            signedRadiusSquared_[b] / (d2 < kNearestSquaredDistance ? kNearestSquaredDistance : d2);
+    }
+    return sum;
+}
+
 std::size_t ShellGeometry::prepareLevel(float iso) {
     const int side = n_ + 1;
     const std::size_t stride = static_cast<std::size_t>(stride_);
+    const auto lanes = static_cast<std::size_t>(chunkLanes_);
     const std::uint64_t nodeBits = (std::uint64_t{1} << side) - 1;
-    for (int r = 0; r < side * side; ++r) {
-        const float* row = &values_[static_cast<std::size_t>(r) * stride];
-        std::uint64_t bits = 0;
-        for (int k = 0; k < stride_; k += 4) {
-            bits |= static_cast<std::uint64_t>(lessMask(load4(row + k), iso)) << k;
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            const std::size_t r = rowOf(i, j);
+            const float* row = &values_[r * stride];
+            std::uint64_t bits = 0;
+            for (int c = 0; c < chunks_; ++c) {
+                std::uint64_t chunk = 0xFF;
+                if (!(iso > ceiling_[r * lanes + static_cast<std::size_t>(c)])) {
+                    if (!evaluated_[r * static_cast<std::size_t>(chunks_) +
+                                    static_cast<std::size_t>(c)])
+                        evaluateChunk(i, j, c);
+                    chunk = lessMask(load4(row + 8 * c), iso) |
+                            lessMask(load4(row + 8 * c + 4), iso) << 4;
+                }
+                bits |= chunk << (8 * c);
+            }
+            below_[r] = bits & nodeBits;
         }
-        below_[r] = bits & nodeBits;
     }
 
     // Plane by plane: the crossing points on the edges leaving plane i, then
@@ -236,14 +341,13 @@ void ShellGeometry::addPlanePoints(int i, float iso, std::int32_t& points) {
     // shares the first one's slot, and its normal is computed once.
     auto addReversed = [&](std::size_t code, std::size_t na, const Vector3& pa, std::size_t nb,
                            const Vector3& pb) {
+        // written either way and kept only when new: which one it is follows
+        // no pattern, so a branch on it would mostly be mispredicted
         const Vector3 v = interpolateCrossing(values_[na], pa, values_[nb], pb, iso);
-        const Vector3& forward = vertices_[points - 1];
-        if (std::memcmp(&v, &forward, sizeof v) == 0) {
-            codes[code] = points - 1;
-        } else {
-            codes[code] = points;
-            vertices_[points++] = v;
-        }
+        const std::int32_t same = std::memcmp(&v, &vertices_[points - 1], sizeof v) == 0 ? 1 : 0;
+        vertices_[points] = v;
+        codes[code] = points - same;
+        points += 1 - same;
     };
     for (int j = 0; j <= n_; ++j) {
         const std::uint64_t here = below_[rowOf(i, j)];
@@ -303,7 +407,15 @@ std::size_t ShellGeometry::walkPlaneCells(int i, std::size_t corners) {
                                    kFaceBits[((c >> k) & 3) | ((d >> k) & 3) << 2] << 4;
             const std::int32_t* slots = &codes[(codeBase + static_cast<std::size_t>(k)) * kCodes];
             const std::int32_t* offsets = offsetsByIndex[index];
-            for (int t = 0; t < cornerCounts_[index]; ++t) out[corners++] = slots[offsets[t]];
+            // Most cells have one or two triangles: six corners are copied
+            // whatever the count (the unused offsets are 0, a readable code)
+            // so that the copy's end is no branch to mispredict.
+            for (int t = 0; t < 6; ++t)
+                out[corners + static_cast<std::size_t>(t)] = slots[offsets[t]];
+            const int count = cornerCounts_[index];
+            for (int t = 6; t < count; ++t)
+                out[corners + static_cast<std::size_t>(t)] = slots[offsets[t]];
+            corners += static_cast<std::size_t>(count);
         }
     }
     return corners;

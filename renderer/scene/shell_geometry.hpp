@@ -50,7 +50,8 @@ class ShellGeometry {
         polygonise(kInnerShellLevel, sink);
     }
 
-    float value(int i, int j, int k) const { return values_[rowOf(i, j) * stride_ + k]; }
+    // The summed field at a node, as evaluateField would leave it.
+    float value(int i, int j, int k) const;
 
   private:
     std::size_t rowOf(int i, int j) const { return static_cast<std::size_t>(i * (n_ + 1) + j); }
@@ -59,15 +60,24 @@ class ShellGeometry {
     void addPlanePoints(int i, float iso, std::int32_t& points);
     std::size_t walkPlaneCells(int i, std::size_t corners);
     void computeNormals(std::int32_t count);
+    void evaluateChunk(int i, int j, int c);
 
     const MetaballField& field_;
     int n_;                  // cells a side
-    int stride_;             // nodes along k, padded to a multiple of 4
+    int stride_;             // nodes along k, padded to a multiple of 8
+    int chunks_;             // chunks of eight nodes a row
+    int chunkLanes_;         // chunks_ rounded up to a multiple of 4
     std::size_t nodeSlots_;  // (n + 1)^2 rows of stride_ nodes
 
-    std::unique_ptr<float[]> px_, py_, pz_;     // node coordinates by index
-    std::unique_ptr<float[]> dx2_, dy2_, dz2_;  // squared offsets per ball and index
-    std::unique_ptr<float[]> values_;           // node values, row by row
+    std::unique_ptr<float[]> px_, py_, pz_;           // node coordinates by index
+    std::unique_ptr<float[]> dx2_, dy2_, dz2_;        // squared offsets per ball and index
+    std::unique_ptr<float[]> boxX_, boxY_, boxZ_;     // low and high of each neighbourhood
+    std::unique_ptr<float[]> gapX2_, gapY2_, gapZ2_;  // squared gaps per ball and box
+    std::unique_ptr<float[]> ceiling_;                // per row and chunk: no node value is above
+    std::unique_ptr<std::uint8_t[]> evaluated_;       // per row and chunk: values_ holds its sums
+    int ballCount_ = 0;
+    float signedRadiusSquared_[kMaxBalls] = {};
+    std::unique_ptr<float[]> values_;           // node values, row by row, where evaluated
     std::unique_ptr<std::uint64_t[]> below_;    // per row: bit k set when node k is below
     std::size_t planeCodes_;                    // edge codes of one plane of nodes
     std::unique_ptr<std::int32_t[]> edgeSlot_;  // two planes, five codes a node: its edges' points
