@@ -49,13 +49,13 @@ unsigned lessMask(f4 v, float limit) {
 #endif
 }
 
-// Each lane's square root taken in double precision and narrowed, like squareRoot.
-f4 sqrtViaDouble(f4 v) {
+// Each lane's square root as squareRoot gives it narrowed to single precision.
+// A double has more than twice a float's digits plus two, so rounding the root
+// to double and then to float gives the float-rounded root itself: the single
+// precision instruction returns the same bits without the conversions.
+f4 squareRoots(f4 v) {
 #if defined(__SSE2__)
-    const __m128 x = reinterpret_cast<__m128>(v);
-    const __m128d low = _mm_sqrt_pd(_mm_cvtps_pd(x));
-    const __m128d high = _mm_sqrt_pd(_mm_cvtps_pd(_mm_movehl_ps(x, x)));
-    return reinterpret_cast<f4>(_mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)));
+    return reinterpret_cast<f4>(_mm_sqrt_ps(reinterpret_cast<__m128>(v)));
 #else
     f4 r;
     for (int l = 0; l < 4; ++l) r[l] = static_cast<float>(squareRoot(v[l]));
@@ -446,7 +446,7 @@ void ShellGeometry::computeNormals(std::int32_t count) {
             sz += dz * weight;
         }
         // a zero or overflowing sum has no direction: such a normal stays (0, 0, 0)
-        const f4 length = sqrtViaDouble(sx * sx + sy * sy + sz * sz);
+        const f4 length = squareRoots(sx * sx + sy * sy + sz * sz);
         const auto usable = (length > splat(0.0f)) & (length < infinity);
         const f4 f = splat(1.0f) / length;
         const f4 zero = splat(0.0f);
