@@ -138,7 +138,9 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
 
     values_ = std::make_unique<float[]>(nodeSlots_);
     below_ = std::make_unique<std::uint64_t[]>(side * side);
-    planeCodes_ = side * stride * kCodes;
+    planeNodes_ = side * stride;
+    planeCodes_ = planeNodes_ * kCodes;
+    edgeList_ = std::make_unique<std::int32_t[]>(3 * planeNodes_);
     edgeSlot_ = std::make_unique<std::int32_t[]>(2 * planeCodes_);
     // at most five points per node (two along i and k, one along j), five
     // triangles per cell; the normals are computed four at a time
@@ -332,53 +334,77 @@ void ShellGeometry::addPlanePoints(int i, float iso, std::int32_t& points) {
     const std::size_t iStep = static_cast<std::size_t>(side) * stride;
     const std::uint64_t cellBits = (std::uint64_t{1} << n_) - 1;
     std::int32_t* codes = &edgeSlot_[static_cast<std::size_t>(i & 1) * planeCodes_];
-    auto addPoint = [&](std::size_t code, std::size_t na, const Vector3& pa, std::size_t nb,
+    // First the crossed edges of the plane as three lists, one per direction,
+    // appended to without a branch; then one loop per list. Looping over a
+    // row's bits direction by direction ends each loop at a different count
+    // and mispredicts every end: that cost more than the points themselves.
+    std::int32_t* const lists[3] = {edgeList_.get(), edgeList_.get() + planeNodes_,
+                                    edgeList_.get() + 2 * planeNodes_};
+    std::size_t counts[3] = {0, 0, 0};
+    for (int j = 0; j <= n_; ++j) {
+        const std::uint64_t here = below_[rowOf(i, j)];
+        const std::uint64_t alongI = i < n_ ? here ^ below_[rowOf(i + 1, j)] : 0;
+        const std::uint64_t alongJ = j < n_ ? here ^ below_[rowOf(i, j + 1)] : 0;
+        const std::uint64_t alongK = (here ^ (here >> 1)) & cellBits;
+        const std::int32_t rowStart = j << 6;  // j and k packed: k < 64
+        for (std::uint64_t x = alongI | alongJ | alongK; x != 0; x &= x - 1) {
+            const int k = __builtin_ctzll(x);
+            lists[0][counts[0]] = rowStart + k;
+            counts[0] += (alongI >> k) & 1;
+            lists[1][counts[1]] = rowStart + k;
+            counts[1] += (alongJ >> k) & 1;
+            lists[2][counts[2]] = rowStart + k;
+            counts[2] += (alongK >> k) & 1;
+        }
+    }
+
+    const float* values = &values_[rowOf(i, 0) * stride];
+    // a listed edge's first node, and the places of its ends
+    auto nodeOf = [&](std::int32_t packed) {
+        return static_cast<std::size_t>(packed >> 6) * stride +
+               static_cast<std::size_t>(packed & 63);
+    };
+    auto at = [&](std::int32_t packed, int di, int dj, int dk) {
+        return Vector3(px_[i + di], py_[(packed >> 6) + dj], pz_[(packed & 63) + dk]);
+    };
+    auto addPoint = [&](std::size_t code, float va, const Vector3& pa, float vb,
                         const Vector3& pb) {
         codes[code] = points;
-        vertices_[points++] = interpolateCrossing(values_[na], pa, values_[nb], pb, iso);
+        vertices_[points++] = interpolateCrossing(va, pa, vb, pb, iso);
     };
     // Walked the other way, an edge often gives the very same point: then it
     // shares the first one's slot, and its normal is computed once.
-    auto addReversed = [&](std::size_t code, std::size_t na, const Vector3& pa, std::size_t nb,
+    auto addReversed = [&](std::size_t code, float va, const Vector3& pa, float vb,
                            const Vector3& pb) {
         // written either way and kept only when new: which one it is follows
         // no pattern, so a branch on it would mostly be mispredicted
-        const Vector3 v = interpolateCrossing(values_[na], pa, values_[nb], pb, iso);
+        const Vector3 v = interpolateCrossing(va, pa, vb, pb, iso);
         const std::int32_t same = std::memcmp(&v, &vertices_[points - 1], sizeof v) == 0 ? 1 : 0;
         vertices_[points] = v;
         codes[code] = points - same;
         points += 1 - same;
     };
-    for (int j = 0; j <= n_; ++j) {
-        const std::uint64_t here = below_[rowOf(i, j)];
-        const std::size_t rowBase = rowOf(i, j) * stride;
-        const std::size_t codeBase = static_cast<std::size_t>(j) * stride;
-        if (i < n_) {
-            for (std::uint64_t x = here ^ below_[rowOf(i + 1, j)]; x != 0; x &= x - 1) {
-                const auto k = static_cast<std::size_t>(__builtin_ctzll(x));
-                const std::size_t na = rowBase + k;
-                const Vector3 pa(px_[i], py_[j], pz_[k]);
-                const Vector3 pb(px_[i + 1], py_[j], pz_[k]);
-                addPoint((codeBase + k) * kCodes + kAlongIUp, na, pa, na + iStep, pb);
-                addReversed((codeBase + k) * kCodes + kAlongIDown, na + iStep, pb, na, pa);
-            }
-        }
-        if (j < n_) {
-            for (std::uint64_t x = here ^ below_[rowOf(i, j + 1)]; x != 0; x &= x - 1) {
-                const auto k = static_cast<std::size_t>(__builtin_ctzll(x));
-                const std::size_t na = rowBase + k;
-                addPoint((codeBase + k) * kCodes + kAlongJUp, na, Vector3(px_[i], py_[j], pz_[k]),
-                         na + stride, Vector3(px_[i], py_[j + 1], pz_[k]));
-            }
-        }
-        for (std::uint64_t x = (here ^ (here >> 1)) & cellBits; x != 0; x &= x - 1) {
-            const auto k = static_cast<std::size_t>(__builtin_ctzll(x));
-            const std::size_t na = rowBase + k;
-            const Vector3 pa(px_[i], py_[j], pz_[k]);
-            const Vector3 pb(px_[i], py_[j], pz_[k + 1]);
-            addPoint((codeBase + k) * kCodes + kAlongKUp, na, pa, na + 1, pb);
-            addReversed((codeBase + k) * kCodes + kAlongKDown, na + 1, pb, na, pa);
-        }
+    for (std::size_t e = 0; e < counts[0]; ++e) {
+        const std::int32_t packed = lists[0][e];
+        const std::size_t node = nodeOf(packed);
+        const float va = values[node], vb = values[node + iStep];
+        const Vector3 pa = at(packed, 0, 0, 0), pb = at(packed, 1, 0, 0);
+        addPoint(node * kCodes + kAlongIUp, va, pa, vb, pb);
+        addReversed(node * kCodes + kAlongIDown, vb, pb, va, pa);
+    }
+    for (std::size_t e = 0; e < counts[1]; ++e) {
+        const std::int32_t packed = lists[1][e];
+        const std::size_t node = nodeOf(packed);
+        addPoint(node * kCodes + kAlongJUp, values[node], at(packed, 0, 0, 0),
+                 values[node + stride], at(packed, 0, 1, 0));
+    }
+    for (std::size_t e = 0; e < counts[2]; ++e) {
+        const std::int32_t packed = lists[2][e];
+        const std::size_t node = nodeOf(packed);
+        const float va = values[node], vb = values[node + 1];
+        const Vector3 pa = at(packed, 0, 0, 0), pb = at(packed, 0, 0, 1);
+        addPoint(node * kCodes + kAlongKUp, va, pa, vb, pb);
+        addReversed(node * kCodes + kAlongKDown, vb, pb, va, pa);
     }
 }
 

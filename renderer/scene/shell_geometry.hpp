@@ -79,6 +79,8 @@ class ShellGeometry {
     float signedRadiusSquared_[kMaxBalls] = {};
     std::unique_ptr<float[]> values_;           // node values, row by row, where evaluated
     std::unique_ptr<std::uint64_t[]> below_;    // per row: bit k set when node k is below
+    std::size_t planeNodes_;                    // node slots of one plane
+    std::unique_ptr<std::int32_t[]> edgeList_;  // a plane's crossed edges, by direction
     std::size_t planeCodes_;                    // edge codes of one plane of nodes
     std::unique_ptr<std::int32_t[]> edgeSlot_;  // two planes, five codes a node: its edges' points
     std::unique_ptr<Vector3[]> vertices_;
