@@ -144,7 +144,7 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
     edgeSlot_ = std::make_unique<std::int32_t[]>(2 * planeCodes_);
     // at most five points per node (two along i and k, one along j), five
     // triangles per cell; the normals are computed four at a time
-    vertices_ = std::make_unique<Vector3[]>(nodeSlots_ * 5);
+    vertices_ = std::make_unique<Vector3[]>(nodeSlots_ * 5 + 3);
     normals_ = std::make_unique<Vector3[]>(nodeSlots_ * 5 + 3);
     cornerSlots_ =
         std::make_unique<std::int32_t[]>(static_cast<std::size_t>(field.cellCount()) * 15);
@@ -447,39 +447,67 @@ std::size_t ShellGeometry::walkPlaneCells(int i, std::size_t corners) {
     return corners;
 }
 
+static_assert(sizeof(Vector3) == 3 * sizeof(float), "points are read as packed floats");
+
 void ShellGeometry::computeNormals(std::int32_t count) {
+    // the balls' constants splatted once, not per group of points
     const int ballCount = field_.ballCount;
+    f4 cx[kMaxBalls], cy[kMaxBalls], cz[kMaxBalls], twiceRadius[kMaxBalls];
+    for (int b = 0; b < ballCount; ++b) {
+        const Metaball& ball = field_.balls[b];
+        cx[b] = splat(ball.centre.x);
+        cy[b] = splat(ball.centre.y);
+        cz[b] = splat(ball.centre.z);
+        twiceRadius[b] = splat(2.0f * ball.radius);
+    }
     const f4 nearest = splat(kNearestSquaredDistance);
     const f4 infinity = splat(std::numeric_limits<float>::infinity());
+    const f4 zero = splat(0.0f);
+    using Lanes = std::int32_t __attribute__((vector_size(16)));
+    // Four points at a time, read and written as the twelve floats they are
+    // and turned between (x0 y0 z0 x1) (y1 z1 x2 y2) (z2 x3 y3 z3) and one
+    // vector per axis by shuffles. Points past the count are earlier frames'
+    // leftovers: their normals are computed and never used.
     for (std::int32_t s = 0; s < count; s += 4) {
-        f4 x, y, z;
-        for (int l = 0; l < 4; ++l) {
-            const Vector3& v = vertices_[std::min(s + l, count - 1)];
-            x[l] = v.x;
-            y[l] = v.y;
-            z[l] = v.z;
-        }
-        f4 sx = splat(0.0f), sy = splat(0.0f), sz = splat(0.0f);
-        for (int b = 0; b < ballCount; ++b) {
-            const Metaball& ball = field_.balls[b];
-            const f4 dx = x - splat(ball.centre.x);
-            const f4 dy = y - splat(ball.centre.y);
-            const f4 dz = z - splat(ball.centre.z);
+        const auto* in = reinterpret_cast<const unsigned char*>(&vertices_[s]);
+        f4 a, b, c;
+        std::memcpy(&a, in, sizeof a);
+        std::memcpy(&b, in + 16, sizeof b);
+        std::memcpy(&c, in + 32, sizeof c);
+        const f4 x =
+            __builtin_shuffle(__builtin_shuffle(a, b, Lanes{0, 3, 6, 0}), c, Lanes{0, 1, 2, 5});
+        const f4 y =
+            __builtin_shuffle(__builtin_shuffle(a, b, Lanes{1, 4, 7, 0}), c, Lanes{0, 1, 2, 6});
+        const f4 z =
+            __builtin_shuffle(__builtin_shuffle(a, b, Lanes{2, 5, 0, 0}), c, Lanes{0, 1, 4, 7});
+        f4 sx = zero, sy = zero, sz = zero;
+        for (int k = 0; k < ballCount; ++k) {
+            const f4 dx = x - cx[k];
+            const f4 dy = y - cy[k];
+            const f4 dz = z - cz[k];
             const f4 d2 = atLeast(dx * dx + dy * dy + dz * dz, nearest);
-            const f4 weight = splat(2.0f * ball.radius) / (d2 * d2);
+            const f4 weight = twiceRadius[k] / (d2 * d2);
             sx += dx * weight;
             sy += dy * weight;
             sz += dz * weight;
         }
         // a zero or overflowing sum has no direction: such a normal stays (0, 0, 0)
         const f4 length = squareRoots(sx * sx + sy * sy + sz * sz);
-        const auto usable = (length > splat(0.0f)) & (length < infinity);
+        const auto usable = (length > zero) & (length < infinity);
         const f4 f = splat(1.0f) / length;
-        const f4 zero = splat(0.0f);
         const f4 nx = usable ? sx * f : zero;
         const f4 ny = usable ? sy * f : zero;
         const f4 nz = usable ? sz * f : zero;
-        for (int l = 0; l < 4; ++l) normals_[s + l] = Vector3(nx[l], ny[l], nz[l]);
+        auto* out = reinterpret_cast<unsigned char*>(&normals_[s]);
+        const f4 first =
+            __builtin_shuffle(__builtin_shuffle(nx, ny, Lanes{0, 4, 0, 1}), nz, Lanes{0, 1, 4, 3});
+        const f4 second =
+            __builtin_shuffle(__builtin_shuffle(ny, nz, Lanes{1, 5, 0, 2}), nx, Lanes{0, 1, 6, 3});
+        const f4 third =
+            __builtin_shuffle(__builtin_shuffle(nz, nx, Lanes{2, 7, 0, 3}), ny, Lanes{0, 1, 7, 3});
+        std::memcpy(out, &first, sizeof first);
+        std::memcpy(out + 16, &second, sizeof second);
+        std::memcpy(out + 32, &third, sizeof third);
     }
 }
 
