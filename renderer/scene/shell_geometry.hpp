@@ -14,11 +14,14 @@ namespace vorlune {
 // triangles come out identical, bit for bit and in the same order, to
 // evaluateField followed by polygonise on the same field; only the work differs:
 //  - the field is summed in vector loops along each lattice row, ball by ball in
-//    ball order, from the node coordinates (x depends on i only, y on j, z on k);
+//    ball order, from the node coordinates (x depends on i only, y on j, z on k),
+//    and only in the chunks of eight nodes a level needs: evaluate bounds each
+//    chunk from above, and a level over the bound finds it all below unsummed;
 //  - below-the-level flags are packed one bit per node along a row, so the cells
 //    that no level crosses are skipped a whole row at a time with a few ANDs;
 //  - a crossing point and its normal are computed only for crossed edges, once
-//    per lattice edge, direction and level, the normals four at a time;
+//    per lattice edge, direction and level, the normals four at a time; the
+//    cells are walked plane by plane right behind the points they use;
 //  - every buffer is sized once from the lattice: a frame allocates nothing.
 // Node values live in this object's own buffer; the field's nodes are not written.
 class ShellGeometry {
@@ -28,7 +31,7 @@ class ShellGeometry {
     ShellGeometry(const ShellGeometry&) = delete;
     ShellGeometry& operator=(const ShellGeometry&) = delete;
 
-    // Sums the field of the lattice's balls, as they are now, at every node.
+    // Takes the lattice's balls as they are now; the node sums follow as needed.
     void evaluate();
 
     // The triangles of one level of the last evaluation, as one batch.
