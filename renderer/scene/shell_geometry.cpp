@@ -123,7 +123,8 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
     };
     for (int i = 0; i <= n_; ++i) {
         span(px_.get(), i - 1, i + 1, &boxX_[2 * static_cast<std::size_t>(i)]);
-        span(py_.get(), i - 1, i + 1, &boxY_[2 * static_cast<std::size_t>(i)]);
+        // rows j and j + 1 for even j share one box and so one bound: half the divisions
+        span(py_.get(), i / 2 * 2 - 1, i / 2 * 2 + 2, &boxY_[2 * static_cast<std::size_t>(i)]);
     }
     for (int c = 0; c < chunkLanes_; ++c) {
         // lanes past the last chunk get the last node's place: bounded, never used
@@ -233,6 +234,10 @@ void ShellGeometry::evaluate() {
     for (int i = 0; i < side; ++i) {
         for (int j = 0; j < side; ++j) {
             float* ceiling = &ceiling_[rowOf(i, j) * lanes];
+            if (j % 2 == 1) {
+                std::copy_n(ceiling - lanes, lanes, ceiling);
+                continue;
+            }
             if (!finite) {
                 std::fill_n(ceiling, lanes, unbounded);
                 continue;
