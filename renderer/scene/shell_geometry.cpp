@@ -468,7 +468,6 @@ void ShellGeometry::computeNormals(std::int32_t count) {
     const f4 nearest = splat(kNearestSquaredDistance);
     const f4 infinity = splat(std::numeric_limits<float>::infinity());
     const f4 zero = splat(0.0f);
-    using Lanes = std::int32_t __attribute__((vector_size(16)));
     // Four points at a time, read and written as the twelve floats they are
     // and turned between (x0 y0 z0 x1) (y1 z1 x2 y2) (z2 x3 y3 z3) and one
     // vector per axis by shuffles. Points past the count are earlier frames'
@@ -480,11 +479,11 @@ void ShellGeometry::computeNormals(std::int32_t count) {
         std::memcpy(&b, in + 16, sizeof b);
         std::memcpy(&c, in + 32, sizeof c);
         const f4 x =
-            __builtin_shuffle(__builtin_shuffle(a, b, Lanes{0, 3, 6, 0}), c, Lanes{0, 1, 2, 5});
+            __builtin_shufflevector(__builtin_shufflevector(a, b, 0, 3, 6, 0), c, 0, 1, 2, 5);
         const f4 y =
-            __builtin_shuffle(__builtin_shuffle(a, b, Lanes{1, 4, 7, 0}), c, Lanes{0, 1, 2, 6});
+            __builtin_shufflevector(__builtin_shufflevector(a, b, 1, 4, 7, 0), c, 0, 1, 2, 6);
         const f4 z =
-            __builtin_shuffle(__builtin_shuffle(a, b, Lanes{2, 5, 0, 0}), c, Lanes{0, 1, 4, 7});
+            __builtin_shufflevector(__builtin_shufflevector(a, b, 2, 5, 0, 0), c, 0, 1, 4, 7);
         f4 sx = zero, sy = zero, sz = zero;
         for (int k = 0; k < ballCount; ++k) {
             const f4 dx = x - cx[k];
@@ -505,11 +504,11 @@ void ShellGeometry::computeNormals(std::int32_t count) {
         const f4 nz = usable ? sz * f : zero;
         auto* out = reinterpret_cast<unsigned char*>(&normals_[s]);
         const f4 first =
-            __builtin_shuffle(__builtin_shuffle(nx, ny, Lanes{0, 4, 0, 1}), nz, Lanes{0, 1, 4, 3});
+            __builtin_shufflevector(__builtin_shufflevector(nx, ny, 0, 4, 0, 1), nz, 0, 1, 4, 3);
         const f4 second =
-            __builtin_shuffle(__builtin_shuffle(ny, nz, Lanes{1, 5, 0, 2}), nx, Lanes{0, 1, 6, 3});
+            __builtin_shufflevector(__builtin_shufflevector(ny, nz, 1, 5, 0, 2), nx, 0, 1, 6, 3);
         const f4 third =
-            __builtin_shuffle(__builtin_shuffle(nz, nx, Lanes{2, 7, 0, 3}), ny, Lanes{0, 1, 7, 3});
+            __builtin_shufflevector(__builtin_shufflevector(nz, nx, 2, 7, 0, 3), ny, 0, 1, 7, 3);
         std::memcpy(out, &first, sizeof first);
         std::memcpy(out + 16, &second, sizeof second);
         std::memcpy(out + 32, &third, sizeof third);
