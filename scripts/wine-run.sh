@@ -32,4 +32,8 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     fi
 ) 9>"$WINEPREFIX.lock"
 
+# VORLUNE_WINE_LOCALE: the locale the program runs in (ja_JP.UTF-8 gives code page 932).
+if [ -n "${VORLUNE_WINE_LOCALE:-}" ]; then
+    exec env LC_ALL="$VORLUNE_WINE_LOCALE" "$wine" "$@"
+fi
 exec "$wine" "$@"
