@@ -1,9 +1,9 @@
 # shellcheck shell=bash
 # Sound for the end-to-end scenarios, sourced after e2e_env.sh and before
 # setup: a PulseAudio null sink that Wine plays into, recordings of it, the
-# test tones, and Vorlune.ini as the settings dialog writes it. The scenario
-# sets $ini to where its Vorlune.ini lies.
-# shellcheck disable=SC2154  # work comes from e2e_env.sh, ini from the scenario
+# test tones, the saver in a folder of its own, and Vorlune.ini as the
+# settings dialog writes it.
+# shellcheck disable=SC2154  # work and renderer come from e2e_env.sh, scr from the scenario
 
 for tool in pulseaudio pactl parec sox lame; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh test installs it)" >&2; exit 2; }
@@ -28,6 +28,20 @@ start_sound() {
     pactl set-default-sink e2e_sink
     pactl unload-module module-suspend-on-idle 2>/dev/null
     log "null sink ready"
+}
+
+# install_saver: after start_sound. Vorlune.scr ($scr) and Vorlune.dll in a
+# folder of their own, $saver_dir; $saver and $ini name the program and its
+# settings file there; the test tones in $work.
+install_saver() {
+    saver_dir="$work/saver"
+    mkdir -p "$saver_dir"
+    cp "$renderer" "$saver_dir/Vorlune.dll"
+    cp "$scr" "$saver_dir/Vorlune.scr"
+    # shellcheck disable=SC2034  # the scenario runs it
+    saver="$saver_dir/Vorlune.scr"
+    ini="$saver_dir/Vorlune.ini"
+    make_tones "$work"
 }
 
 # make_tones <folder>: "tone 440.wav" (1 s), "tone 660.mp3" (2 s) and the WAV it comes from.

@@ -17,14 +17,7 @@ export LC_ALL=ja_JP.UTF-8
 E2E_DEADLINE=${E2E_DEADLINE:-220}
 setup 1024x768x24
 start_sound
-
-saver_dir="$work/saver"
-mkdir -p "$saver_dir"
-cp "$renderer" "$saver_dir/Vorlune.dll"
-cp "$scr" "$saver_dir/Vorlune.scr"
-saver="$saver_dir/Vorlune.scr"
-ini="$saver_dir/Vorlune.ini"
-make_tones "$work"
+install_saver
 
 # in_background <driver command...>: the driver runs while the script
 # listens; collect reads its report once it has ended.

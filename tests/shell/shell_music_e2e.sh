@@ -13,14 +13,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../e2e/sound_env.sh"
 export LC_ALL=ja_JP.UTF-8
 setup 1024x768x24
 start_sound
-
-saver_dir="$work/saver"
-mkdir -p "$saver_dir"
-cp "$renderer" "$saver_dir/Vorlune.dll"
-cp "$scr" "$saver_dir/Vorlune.scr"
-saver="$saver_dir/Vorlune.scr"
-ini="$saver_dir/Vorlune.ini"
-make_tones "$work"
+install_saver
 
 wav_loops_while_running() {
     settings 2 "$(windows_path "$work/tone 440.wav")"
