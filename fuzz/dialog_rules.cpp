@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,36 +37,13 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // The documented number pattern, checked on its own: blanks, a sign, digits
 // with at most one point (one digit at least), an exponent with digits,
 // blanks.
 bool IsDecimalText(std::string_view text) {
-    std::size_t i = 0;
-    auto blanks = [&] {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    };
-    blanks();
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        const std::size_t start = i;
-        while (i < text.size() && IsDigit(text[i])) ++i;
-        if (i == start) return false;
-    }
-    blanks();
-    return i == text.size();
+    static const std::regex pattern(
+        R"([ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?[ \t]*)");
+    return std::regex_match(text.begin(), text.end(), pattern);
 }
 
 // The slow way: the C library reads the number (the pattern is a subset of
