@@ -174,7 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string file = BgmFile;
         const std::int16_t repeat = BgmRepeat;
         const bool polling = CdPolling;
-        const bool accepted = Mp3PathAccepted(file);
+        // MCI carries a quoted path of at most 259 bytes, and no quote inside it
+        const bool accepted = file.size() <= 259 && file.find('"') == std::string::npos;
         mci.exchanges.clear();
         wave.calls.clear();
         mci.mayThrow = operation == 1;
@@ -199,7 +200,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (accepted) {
                     Check(mci.exchanges[0].command ==
                           "open \"" + file + "\" type MPEGVideo Alias MP3Play");
-                    Check(file.size() <= Mp3PathLimit);
                 }
                 break;
             case 4: {
