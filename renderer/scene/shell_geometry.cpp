@@ -63,6 +63,38 @@ f4 squareRoots(f4 v) {
 #endif
 }
 
+// Four points, one vector per axis.
+struct Axes {
+    f4 x, y, z;
+};
+
+// Four packed points, (x0 y0 z0 x1) (y1 z1 x2 y2) (z2 x3 y3 z3), turned into
+// one vector per axis by shuffles...
+Axes loadAxes(const Vector3* points) {
+    const auto* in = reinterpret_cast<const unsigned char*>(points);
+    f4 a, b, c;
+    std::memcpy(&a, in, sizeof a);
+    std::memcpy(&b, in + 16, sizeof b);
+    std::memcpy(&c, in + 32, sizeof c);
+    return {__builtin_shufflevector(__builtin_shufflevector(a, b, 0, 3, 6, 0), c, 0, 1, 2, 5),
+            __builtin_shufflevector(__builtin_shufflevector(a, b, 1, 4, 7, 0), c, 0, 1, 2, 6),
+            __builtin_shufflevector(__builtin_shufflevector(a, b, 2, 5, 0, 0), c, 0, 1, 4, 7)};
+}
+
+// ... and back.
+void storeAxes(Vector3* points, const Axes& p) {
+    const f4 first =
+        __builtin_shufflevector(__builtin_shufflevector(p.x, p.y, 0, 4, 0, 1), p.z, 0, 1, 4, 3);
+    const f4 second =
+        __builtin_shufflevector(__builtin_shufflevector(p.y, p.z, 1, 5, 0, 2), p.x, 0, 1, 6, 3);
+    const f4 third =
+        __builtin_shufflevector(__builtin_shufflevector(p.z, p.x, 2, 7, 0, 3), p.y, 0, 1, 7, 3);
+    auto* out = reinterpret_cast<unsigned char*>(points);
+    std::memcpy(out, &first, sizeof first);
+    std::memcpy(out + 16, &second, sizeof second);
+    std::memcpy(out + 32, &third, sizeof third);
+}
+
 // (di, dj, dk) of each cell corner.
 constexpr int kCornerStep[8][3] = {
     {0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}, {0, 1, 0}, {1, 1, 0}, {1, 1, 1}, {0, 1, 1},
@@ -468,22 +500,10 @@ void ShellGeometry::computeNormals(std::int32_t count) {
     const f4 nearest = splat(kNearestSquaredDistance);
     const f4 infinity = splat(std::numeric_limits<float>::infinity());
     const f4 zero = splat(0.0f);
-    // Four points at a time, read and written as the twelve floats they are
-    // and turned between (x0 y0 z0 x1) (y1 z1 x2 y2) (z2 x3 y3 z3) and one
-    // vector per axis by shuffles. Points past the count are earlier frames'
+    // Four points at a time. Points past the count are earlier frames'
     // leftovers: their normals are computed and never used.
     for (std::int32_t s = 0; s < count; s += 4) {
-        const auto* in = reinterpret_cast<const unsigned char*>(&vertices_[s]);
-        f4 a, b, c;
-        std::memcpy(&a, in, sizeof a);
-        std::memcpy(&b, in + 16, sizeof b);
-        std::memcpy(&c, in + 32, sizeof c);
-        const f4 x =
-            __builtin_shufflevector(__builtin_shufflevector(a, b, 0, 3, 6, 0), c, 0, 1, 2, 5);
-        const f4 y =
-            __builtin_shufflevector(__builtin_shufflevector(a, b, 1, 4, 7, 0), c, 0, 1, 2, 6);
-        const f4 z =
-            __builtin_shufflevector(__builtin_shufflevector(a, b, 2, 5, 0, 0), c, 0, 1, 4, 7);
+        const auto [x, y, z] = loadAxes(&vertices_[s]);
         f4 sx = zero, sy = zero, sz = zero;
         for (int k = 0; k < ballCount; ++k) {
             const f4 dx = x - cx[k];
@@ -502,16 +522,7 @@ void ShellGeometry::computeNormals(std::int32_t count) {
         const f4 nx = usable ? sx * f : zero;
         const f4 ny = usable ? sy * f : zero;
         const f4 nz = usable ? sz * f : zero;
-        auto* out = reinterpret_cast<unsigned char*>(&normals_[s]);
-        const f4 first =
-            __builtin_shufflevector(__builtin_shufflevector(nx, ny, 0, 4, 0, 1), nz, 0, 1, 4, 3);
-        const f4 second =
-            __builtin_shufflevector(__builtin_shufflevector(ny, nz, 1, 5, 0, 2), nx, 0, 1, 6, 3);
-        const f4 third =
-            __builtin_shufflevector(__builtin_shufflevector(nz, nx, 2, 7, 0, 3), ny, 0, 1, 7, 3);
-        std::memcpy(out, &first, sizeof first);
-        std::memcpy(out + 16, &second, sizeof second);
-        std::memcpy(out + 32, &third, sizeof third);
+        storeAxes(&normals_[s], {nx, ny, nz});
     }
 }
 
