@@ -468,13 +468,7 @@ int lostRenderer(const char* program) {
 // closing that window.
 int hold(const char* program, int ms) {
     Shell shell = startShell(program, "/s");
-    HWND renderer = nullptr;
-    while (renderer == nullptr && nowMs() - shell.startedMs < 15000) {
-        const auto found = windowsCaptioned(kRendererCaption);
-        if (!found.empty()) renderer = found.front();
-        if (waitForExit(shell.info.hProcess, 20)) break;
-    }
-    if (renderer == nullptr) fatal("no VorluneVC window within 15 s");
+    const HWND renderer = waitForRenderer(shell);
     std::printf("renderer_ms=%.0f\n", nowMs() - shell.startedMs);
     std::fflush(stdout);
     sleepPumping(ms);
