@@ -12,7 +12,7 @@ target_include_directories(vorlune_shell_core PUBLIC ${vorlune_shell_dir}/..)
 # The settings keys and the shell's Japanese texts are code page 932 bytes in
 # the program, whatever the source files are written in.
 target_compile_options(vorlune_shell_core PUBLIC -fexec-charset=CP932)
-target_link_libraries(vorlune_shell_core PRIVATE vorlune_warnings)
+target_link_libraries(vorlune_shell_core PRIVATE vorlune_options)
 
 if(WIN32)
   include(${vorlune_shell_dir}/win32_shell.cmake)

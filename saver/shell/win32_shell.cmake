@@ -8,11 +8,11 @@ add_library(vorlune_shell_win32 STATIC
   ${vorlune_shell_dir}/win32_run_form.cpp
   ${vorlune_shell_dir}/win32_preview_form.cpp
 )
-target_compile_definitions(vorlune_shell_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(vorlune_shell_win32 PUBLIC vorlune_win32)
 # Where the .rc file of a program that uses the forms finds its pictures.
 target_include_directories(vorlune_shell_win32 PUBLIC ${vorlune_shell_dir}/../resources)
 target_link_libraries(vorlune_shell_win32 PUBLIC vorlune_shell_core vorlune_music vorlune_win32_error
-                      user32 gdi32 ole32 oleaut32 uuid PRIVATE vorlune_warnings)
+                      user32 gdi32 ole32 oleaut32 uuid PRIVATE vorlune_options)
 # The .rc file with the pictures, for the programs and tests that show them.
 set(vorlune_shell_resources ${vorlune_shell_dir}/../resources/vorlune_shell.rc CACHE INTERNAL "")
 # The resource compiler does not tell the build which files the .rc pulls in.
@@ -26,7 +26,7 @@ add_executable(vorlune_saver WIN32
   ${vorlune_shell_dir}/win32_startup.cpp
   ${vorlune_shell_resources}
 )
-target_link_libraries(vorlune_saver PRIVATE vorlune_shell_win32 vorlune_warnings)
+target_link_libraries(vorlune_saver PRIVATE vorlune_shell_win32 vorlune_options)
 # Windows finds a screen saver by this name; Vorlune.dll lies beside it.
 set_target_properties(vorlune_saver PROPERTIES
   OUTPUT_NAME Vorlune

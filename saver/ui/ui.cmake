@@ -11,4 +11,4 @@ add_library(vorlune_ui_core STATIC
 target_include_directories(vorlune_ui_core PUBLIC ${vorlune_ui_dir}/..)
 # Captions and font names are code page 932 bytes in the program.
 target_compile_options(vorlune_ui_core PUBLIC -fexec-charset=CP932)
-target_link_libraries(vorlune_ui_core PUBLIC vorlune_shell_core PRIVATE vorlune_warnings)
+target_link_libraries(vorlune_ui_core PUBLIC vorlune_shell_core PRIVATE vorlune_options)
