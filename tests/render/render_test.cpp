@@ -38,27 +38,23 @@ constexpr Golden kGoldens[] = {
 constexpr int kChannelTolerance = 8;
 constexpr long kMaxDifferingPixels = 96;
 
+// RGB bytes, top row first, and the size; no bytes when the file cannot be read.
 struct Picture {
-    png_uint_32 width = 0, height = 0;
+    png_image image{};
     std::vector<std::uint8_t> rgb;
 };
 
 Picture readPng(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
     Picture picture;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) {
-        ADD_FAILURE() << path << ": " << image.message;
-        return picture;
+    picture.image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&picture.image, path.c_str())) {
+        picture.image.format = PNG_FORMAT_RGB;
+        picture.rgb.resize(PNG_IMAGE_SIZE(picture.image));
+        if (png_image_finish_read(&picture.image, nullptr, picture.rgb.data(), 0, nullptr))
+            return picture;
     }
-    image.format = PNG_FORMAT_RGB;
-    picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
-        ADD_FAILURE() << path << ": " << image.message;
-        picture.rgb.clear();
-    }
-    picture.width = image.width;
-    picture.height = image.height;
+    ADD_FAILURE() << path << ": " << picture.image.message;
+    picture.rgb.clear();
     return picture;
 }
 
@@ -78,8 +74,8 @@ TEST(GoldenFrameTest, FramesMatchTheGoldenPictures) {
         if (rewrite) continue;
 
         const Picture frame = readPng(got), expected = readPng(want);
-        ASSERT_EQ(frame.width, expected.width) << want;
-        ASSERT_EQ(frame.height, expected.height) << want;
+        ASSERT_EQ(frame.image.width, expected.image.width) << want;
+        ASSERT_EQ(frame.image.height, expected.image.height) << want;
         ASSERT_EQ(frame.rgb.size(), expected.rgb.size()) << want;
         long differing = 0;
         for (std::size_t i = 0; i < frame.rgb.size(); i += 3) {
