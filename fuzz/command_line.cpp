@@ -4,8 +4,8 @@
 // pixels and twips per pixel (four bytes each), then the argument text.
 // Beyond the sanitizers: the letter is one of the text's own characters and
 // never a lower-case one, a text without a digit has no host handle, one
-// written after "/p " or "/p:" reads back, and the preview size is the exact
-// product or 0 when that does not fit.
+// written after "/p ", "/p:" or a two-byte character reads back, and the
+// preview size is the exact product or 0 when that does not fit.
 
 #include "shell/command_line.hpp"
 
@@ -56,11 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool fits = exact >= INT32_MIN && exact <= INT32_MAX;
     Check(PreviewTwips(pixels, perPixel) == (fits ? exact : 0));
 
-    // Any handle the host may pass reads back, after either separator.
+    // Any handle the host may pass reads back, after either separator, and
+    // after a two-byte character, which counts as one of the three skipped.
     for (const char* mode : {"/p ", "/P:", "/c:"}) {
         const std::string text = mode + std::to_string(pixels);
         Check(HostHandle(text, isLead) == pixels);
         Check(ModeLetter(text, isLead) == mode[1] - (mode[1] >= 'a' ? 32 : 0));
     }
+    Check(HostHandle("/\x83\x41:" + std::to_string(perPixel), IsCp932LeadByte) == perPixel);
     return 0;
 }

@@ -40,7 +40,8 @@ TEST(HostHandle, ReadsTheNumberFromTheFourthCharacter) {
     } cases[] = {
         {"/p 1234", 1234}, {"/p:1234", 1234}, {"/p", 0}, {"/p abc", 0}, {"/p 12ab34", 12},
         {"/p 1 2 3", 123}, {"/p 65538.5", 65538}, {"/p 65539.5", 65540}, {"/p -7", -7},
-        {"/p 2147483647", 2147483647}, {"/p 2147483648", 0}, {"/p 0x10", 0}};
+        {"/p 2147483647", 2147483647}, {"/p 2147483648", 0}, {"/p 0x10", 0},
+        {"/\x83\x41x42", 42}};  // the three characters skipped, not three bytes
     // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(HostHandle(c.arguments, IsCp932LeadByte), c.handle) << '"' << c.arguments << '"';
