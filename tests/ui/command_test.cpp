@@ -1,8 +1,11 @@
-#include "ui/command_logic.hpp"
-
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
+
+#include "ui/command_logic.hpp"
+#include "ui/face_geometry.hpp"
+#include "ui/property_bag.hpp"
 
 namespace vorlune::ui {
 namespace {
@@ -124,6 +127,106 @@ TEST(CommandLogic, GradientDirectionAndFreshInstance) {
     fresh.SetEnabled(false);
     EXPECT_FALSE(fresh.CompleteFreshInstance());
     EXPECT_FALSE(fresh.Enabled());
+}
+
+TEST(FaceGeometry, SlicesFrameThePictureAroundTheControl) {
+    // clang-format off
+    const TwipRect sources[8] = {
+        {0, 0, 60, 60}, {60, 0, 840, 60}, {900, 0, 60, 60}, {900, 60, 60, 255},
+        {900, 315, 60, 60}, {60, 315, 840, 60}, {0, 315, 60, 60}, {0, 60, 60, 255}};
+    const TwipRect destinations[8] = {
+        {0, 0, 60, 60}, {60, 0, 1035, 60}, {1095, 0, 60, 60}, {1095, 60, 60, 255},
+        {1095, 315, 60, 60}, {60, 315, 1035, 60}, {0, 315, 60, 60}, {0, 60, 60, 255}};
+    // clang-format on
+    const auto slices = FaceSlices(1155, 375);
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        EXPECT_EQ(slices[i].source, sources[i]) << "slice " << i;
+        EXPECT_EQ(slices[i].destination, destinations[i]) << "slice " << i;
+    }
+    // under two corners: the edges shrink to nothing and the corners overlap
+    const auto small = FaceSlices(90, 100);
+    EXPECT_EQ(small[1].destination, (TwipRect{60, 0, 0, 60}));
+    EXPECT_EQ(small[4].destination, (TwipRect{30, 40, 60, 60}));
+    EXPECT_EQ(small[7].destination, (TwipRect{0, 60, 60, 0}));
+}
+
+TEST(FaceGeometry, CaptionAndGradient) {
+    EXPECT_EQ(CaptionTop(315, 196), 49);  // halves drop
+    EXPECT_EQ(CaptionTop(10, 41), -25);   // toward zero, not down
+    const GradientColour white{0xFF00, 0xFF00, 0xFF00}, lavender{0xC600, 0xC500, 0xD700};
+    EXPECT_EQ(FaceGradientColours(false).top, white);
+    EXPECT_EQ(FaceGradientColours(false).bottom, lavender);
+    EXPECT_EQ(FaceGradientColours(true).top, lavender);
+    EXPECT_EQ(FaceGradientColours(true).bottom, white);
+}
+
+const FontDescription kAmbient{"MS Sans Serif", 8.25, 0, false, false, false};
+
+TEST(CommandProperties, DefaultsAreNotStoredAndReadBackAsReadingDefaults) {
+    const CommandProperties defaults{true, "Command", kAmbient, 1, 0, 1};
+    PropertyBag bag;
+    WriteCommandProperties(bag, defaults, kAmbient);
+    EXPECT_TRUE(bag.Empty());
+    CommandProperties expected = defaults;
+    expected.caption = "Command1";
+    EXPECT_EQ(ReadCommandProperties(bag, kAmbient), expected);
+
+    // Every other value is stored and read back; defaults written later remove them.
+    const CommandProperties changed{false, "OK",     {"Arial", 12, 0, true, false, true},
+                                    0,     0xFF8000, 0};
+    WriteCommandProperties(bag, changed, kAmbient);
+    EXPECT_EQ(bag.Size(), 6u);
+    EXPECT_EQ(ReadCommandProperties(bag, kAmbient), changed);
+    EXPECT_EQ(bag.Read("enabled"), "False");
+    EXPECT_EQ(bag.Read("FONTCOLOUR"), "16744448");
+    WriteCommandProperties(bag, defaults, kAmbient);
+    EXPECT_TRUE(bag.Empty());
+}
+
+TEST(CommandProperties, UnreadableValuesTakeTheReadingDefaults) {
+    PropertyBag bag;
+    bag.Write("ENABLED", "maybe", "");
+    bag.Write("font", "Arial;nan;0;0;0;0", "");
+    bag.Write("FirstRun", "256", "");
+    bag.Write("FontColour", "4294967296", "");
+    bag.Write("Visible", "40000", "");
+    EXPECT_EQ(ReadCommandProperties(bag, kAmbient), (CommandProperties{.font = kAmbient}));
+
+    const std::pair<const char*, bool> booleans[] = {{"-1", true},     {"1", true},
+                                                     {"TRUE", true},   {"0", false},
+                                                     {"false", false}, {"FALSE", false}};
+    for (const auto& [text, enabled] : booleans) {
+        bag.Write("enabled", text, "");
+        EXPECT_EQ(ReadCommandProperties(bag, kAmbient).enabled, enabled) << text;
+    }
+    for (const char* text : {"-1", "x", " 2", "2.0", ""}) {
+        bag.Write("firstrun", text, "1");
+        EXPECT_EQ(ReadCommandProperties(bag, kAmbient).firstRun, 1) << text;
+    }
+    bag.Write("Visible", "-32768", "1");
+    EXPECT_EQ(ReadCommandProperties(bag, kAmbient).visible, -32768);
+}
+
+TEST(FontText, RoundTripsAndRejectsWhatIsNotAFont) {
+    EXPECT_EQ(FormatFont({"Arial", 9.75, 128, true, false, true}), "Arial;9.75;128;1;0;1");
+    const FontDescription fonts[] = {
+        kAmbient,
+        {"A;B;1;2", 9.75, 128, true, true, false},
+        {"\uff2d\uff33 \uff30\u30b4\u30b7\u30c3\u30af", 9, 128, false, true, true},
+        {"Tiny", 0.1, 255, false, false, false}};
+    EXPECT_EQ(fonts[2].name.substr(0, 2), "\x82\x6c");  // code page 932
+    for (const FontDescription& font : fonts) {
+        const auto back = ParseFont(FormatFont(font));
+        ASSERT_TRUE(back.has_value()) << FormatFont(font);
+        EXPECT_EQ(*back, font) << FormatFont(font);
+    }
+    // clang-format off
+    const char* bad[] = {"", "Arial", "Arial;9;0;0;0", "9;0;0;0;0", "Arial;9;0;0;0;2",
+        "Arial;9;256;0;0;0", "Arial;9;-1;0;0;0", "Arial;x;0;0;0;0", "Arial;0;0;0;0;0",
+        "Arial;-9;0;0;0;0", "Arial;inf;0;0;0;0", "Arial;2049;0;0;0;0", "Arial;9 ;0;0;0;0",
+        "Arial;9;0;0;0;"};
+    // clang-format on
+    for (const char* text : bad) EXPECT_FALSE(ParseFont(text).has_value()) << text;
 }
 
 }  // namespace

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+#include "shell/command_line.hpp"
+#include "shell/renderer_watch.hpp"
+#include "shell/settings_rules.hpp"
+
+namespace vorlune::saver {
+namespace {
+
+TEST(ModeLetter, IsTheSecondCharacterUpperCased) {
+    const struct {
+        const char* arguments;
+        char letter;
+    } cases[] = {
+        {"/s", 'S'},      {"-S", 'S'}, {"xS", 'S'}, {"/p 1234", 'P'},
+        {"/c:1234", 'C'}, {"S", 0},    {"", 0},     {"  s", ' '},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ModeLetter(c.arguments, IsCp932LeadByte), c.letter) << '"' << c.arguments << '"';
+    }
+    // "ア" (83 41) first: the letter is the character after it, not its trail byte.
+    EXPECT_EQ(ModeLetter("\x83\x41s", IsCp932LeadByte), 'S');
+    EXPECT_EQ(ModeLetter("\x83\x41s", IsSingleByte), 'A');
+    // A two-byte second character is no letter at all.
+    EXPECT_EQ(ModeLetter("/\x83\x53", IsCp932LeadByte), 0);
+}
+
+TEST(HostHandle, ReadsTheNumberFromTheFourthCharacter) {
+    // Blanks inside the number are skipped, halves round to even, and what
+    // lies beyond 32 bits is no handle.
+    // clang-format off
+    const struct {
+        const char* arguments;
+        std::int32_t handle;
+    } cases[] = {
+        {"/p 1234", 1234}, {"/p:1234", 1234}, {"/p", 0}, {"/p abc", 0}, {"/p 12ab34", 12},
+        {"/p 1 2 3", 123}, {"/p 65538.5", 65538}, {"/p 65539.5", 65540}, {"/p -7", -7},
+        {"/p 2147483647", 2147483647}, {"/p 2147483648", 0}, {"/p 0x10", 0},
+        {"/\x83\x41x42", 42}};  // the three characters skipped, not three bytes
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_EQ(HostHandle(c.arguments, IsCp932LeadByte), c.handle) << '"' << c.arguments << '"';
+    }
+}
+
+TEST(StartUpDecisions, FollowTheModeTable) {
+    // A run or the settings dialog already open ends every new copy, previews too.
+    EXPECT_EQ(DecideFirstStep(true, 'P'), FirstStep::EndSilently);
+    EXPECT_EQ(DecideFirstStep(false, 'P'), FirstStep::Preview);
+    EXPECT_EQ(DecideFirstStep(false, 'S'), FirstStep::LoadSettings);
+
+    const struct {
+        const char* arguments;
+        bool rendererFound;
+        SecondStep step;
+        bool hideCursor;
+    } cases[] = {
+        {"/s", true, SecondStep::Run, true},
+        {"", true, SecondStep::Run, false},
+        {"/c:1234", true, SecondStep::SettingsDialog, false},
+        {"/a", true, SecondStep::EndSilently, false},
+        {"S", true, SecondStep::EndSilently, false},
+        {"/s", false, SecondStep::MissingRenderer, false},
+        {"", false, SecondStep::MissingRenderer, false},
+    };
+    for (const auto& c : cases) {
+        const SecondDecision decision = DecideSecondStep(
+            c.arguments, ModeLetter(c.arguments, IsCp932LeadByte), c.rendererFound);
+        EXPECT_EQ(decision.step, c.step) << '"' << c.arguments << '"';
+        EXPECT_EQ(decision.hideCursor, c.hideCursor) << '"' << c.arguments << '"';
+    }
+
+    // Hosts wider than 2184 pixels still get a preview; what does not fit gets none.
+    EXPECT_EQ(PreviewTwips(2560, 15), 38400);
+    EXPECT_EQ(PreviewTwips(200000000, 15), 0);
+}
+
+TEST(RendererWatch, WaitsForASlowRendererWithinTheGrace) {
+    RendererWatch watch;
+    // A cold driver: no window at the first ticks, the process still alive.
+    EXPECT_TRUE(watch.Tick(false, false, 500));
+    EXPECT_TRUE(watch.Tick(false, false, 3000));
+    EXPECT_TRUE(watch.Tick(true, false, 3500));
+    EXPECT_TRUE(watch.Tick(true, false, 60000));
+    // The window went: the run ends at this tick, even while the process winds down.
+    EXPECT_FALSE(watch.Tick(false, false, 60500));
+
+    RendererWatch late;
+    EXPECT_TRUE(late.Tick(false, false, 9500));
+    EXPECT_FALSE(late.Tick(false, false, RendererWatch::kStartGraceMs));
+    // Ended (or never started) before it had a window.
+    EXPECT_FALSE(RendererWatch().Tick(false, true, 500));
+    // Some other program's window of that caption does not keep us.
+    RendererWatch foreign;
+    EXPECT_TRUE(foreign.Tick(true, false, 500));
+    EXPECT_FALSE(foreign.Tick(true, true, 1000));
+}
+
+TEST(SettingsTexts, AreCodePage932Bytes) {
+    EXPECT_STREQ(kSection, "Section");
+    EXPECT_STREQ(kKindKey, "BGM\x8b\xe6\x95\xaa");
+    EXPECT_STREQ(kRepeatKey, "BGM\xd8\xcb\xdf\xb0\xc4");
+    EXPECT_STREQ(kFileKey, "BGM\xcc\xa7\xb2\xd9");
+    EXPECT_STREQ(kMissingRendererMessage,
+                 "Vorlune.dll \x82\xaa\x93\xaf\x82\xb6\xcc\xab\xd9\xc0\xde\x82\xc9\x8c\xa9\x82\xc2"
+                 "\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x49");
+}
+
+TEST(IniNumbers, ReadTheIntegerPartRoundedDownAndWriteWithASignBlank) {
+    const struct {
+        const char* text;
+        int value;
+    } good[] = {
+        {"", 0},      {" 2", 2},          {"\t1\t", 1},       {"2.9", 2},
+        {"-0.5", -1}, {"+4", 4},          {"5.", 5},          {".5", 0},
+        {"1e2", 100}, {"-32768", -32768}, {"32767.9", 32767}, {"-32767.5", -32768},
+    };
+    for (const auto& c : good) {
+        const auto value = ReadIniNumber(c.text);
+        ASSERT_TRUE(value.has_value()) << '"' << c.text << '"';
+        EXPECT_EQ(*value, c.value) << '"' << c.text << '"';
+    }
+    for (const char* text : {"garbage", "32768", "-32768.5", "1 2", "2x", "-", ".", "e3", "1e",
+                             "7e", "1e999", "0x10", "nan", "inf", " "})
+        EXPECT_FALSE(ReadIniNumber(text).has_value()) << '"' << text << '"';
+
+    EXPECT_EQ(FormatIniNumber(2), " 2");
+    EXPECT_EQ(FormatIniNumber(-3), "-3");
+    for (int value : {-32768, -1, 0, 1, 32767}) {
+        EXPECT_EQ(ReadIniNumber(FormatIniNumber(static_cast<std::int16_t>(value))), value);
+    }
+}
+
+TEST(Paths, RespectTwoByteCharacters) {
+    EXPECT_EQ(FolderOf("D:\\Music\\a.mp3", IsCp932LeadByte), "D:\\Music");
+    EXPECT_EQ(FolderOf("D:a.mp3", IsCp932LeadByte), "D:");
+    EXPECT_EQ(FolderOf("a.mp3", IsCp932LeadByte), "");
+    EXPECT_EQ(FolderOf("\\\\server\\share\\a.wav", IsCp932LeadByte), "\\\\server\\share");
+    // "ソ" is 83 5C: its trail byte is no separator.
+    EXPECT_EQ(FolderOf("D:\\\x83\x5c\x83\x74\\a.mp3", IsCp932LeadByte), "D:\\\x83\x5c\x83\x74");
+    EXPECT_EQ(FolderOf("D:\\\x83\x5c.mp3", IsSingleByte), "D:\\\x83");
+    EXPECT_EQ(WithoutTrailingSeparator("C:\\a.wav\\", IsCp932LeadByte), "C:\\a.wav");
+    EXPECT_EQ(WithoutTrailingSeparator("C:\\\x83\x5c", IsCp932LeadByte), "C:\\\x83\x5c");
+
+    EXPECT_EQ(MusicFileOf("C:\\a.WaV", IsCp932LeadByte), MusicFile::Wav);
+    EXPECT_EQ(MusicFileOf("C:\\a.Mp3", IsCp932LeadByte), MusicFile::Mp3);
+    EXPECT_EQ(MusicFileOf("C:\\a.mid", IsCp932LeadByte), MusicFile::Other);
+    EXPECT_EQ(MusicFileOf("av", IsCp932LeadByte), MusicFile::Other);
+    // A two-byte character ending in "w" (trail byte 77) is not the letter w.
+    EXPECT_EQ(MusicFileOf("C:\\\x83\x77\x61\x76", IsCp932LeadByte), MusicFile::Other);
+    EXPECT_EQ(MusicFileOf("C:\\\x83\x77\x61\x76", IsSingleByte), MusicFile::Wav);
+}
+
+// A settings file as LoadSettings sees it.
+SettingsValues Load(std::map<std::string, std::string> file, std::set<std::string> files = {},
+                    SettingsValues values = {}) {
+    const SettingsSource source{[&file](const char* key) { return file[key]; },
+                                [&files](const std::string& path) { return files.count(path) > 0; },
+                                "C:\\Saver", IsCp932LeadByte};
+    LoadSettingsFrom(values, source);
+    return values;
+}
+
+TEST(LoadSettings, TakesWhatTheFileHoldsAndFallsBackWhereItFails) {
+    SettingsValues values =
+        Load({{kKindKey, " 2"}, {kRepeatKey, " 3"}, {kFileKey, "D:\\M\\a.mp3"}}, {"D:\\M\\a.mp3"});
+    EXPECT_EQ(values.kind, 2);
+    EXPECT_EQ(values.repeat, 3);
+    EXPECT_EQ(values.file, "D:\\M\\a.mp3");
+    EXPECT_EQ(values.folder, "D:\\M");
+
+    // no file at all: the defaults, and the program's folder to choose from
+    values = Load({});
+    EXPECT_EQ(values.kind, 0);
+    EXPECT_EQ(values.file, "");
+    EXPECT_EQ(values.folder, "C:\\Saver");
+
+    // kind 2 whose music file is gone, or never named, falls back to none
+    values = Load({{kKindKey, "2"}, {kFileKey, "D:\\gone.wav"}});
+    EXPECT_EQ(values.kind, 0);
+    EXPECT_EQ(values.file, "");
+    EXPECT_EQ(values.folder, "C:\\Saver");
+    EXPECT_EQ(Load({{kKindKey, "2.9"}}).kind, 0);
+    EXPECT_EQ(Load({{kKindKey, " 1"}}).kind, 1);
+
+    // values that are no 16-bit number keep what was there; an empty one reads as 0
+    const SettingsValues before{1, 4, "", ""};
+    for (const char* bad : {"garbage", "99999", "-32769"}) {
+        values = Load({{kKindKey, bad}, {kRepeatKey, bad}}, {}, before);
+        EXPECT_EQ(values.kind, 1) << bad;
+        EXPECT_EQ(values.repeat, 4) << bad;
+    }
+    values = Load({{kKindKey, ""}, {kRepeatKey, ""}}, {}, before);
+    EXPECT_EQ(values.kind, 0);
+    EXPECT_EQ(values.repeat, 0);
+
+    // a file without a folder part
+    values = Load({{kKindKey, "2"}, {kFileKey, "a.wav"}}, {"a.wav"});
+    EXPECT_EQ(values.kind, 2);
+    EXPECT_EQ(values.folder, "");
+}
+
+}  // namespace
+}  // namespace vorlune::saver
