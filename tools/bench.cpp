@@ -71,59 +71,61 @@ void printLine(std::ostream& out, const char* what, const Spread& s) {
     out << line;
 }
 
+// Frame f's scene time: 2000 frames spread over the first hour.
 float frameTime(int f) {
     return static_cast<float>(f) * 1.8003f;
-}  // spread over the first hour
+}
 
-}  // namespace
-
-void runBench(std::ostream& out, int frames, bool wholeFrames, int width, int height) {
+// A frame's geometry the quick way and the straightforward way, frame by frame
+// over the same scene times.
+void benchGeometry(std::ostream& out, int frames) {
+    auto field = createSceneField(detailLevel);
+    ShellGeometry shells(*field);
+    ChecksumSink quickSink, straightSink;
+    std::vector<double> quick, straight;
+    for (int f = 0; f < frames; ++f) {
+        const float t = frameTime(f);
+        const double t0 = clockSeconds();
+        placeBalls(*field, t);
+        shells.evaluate();
+        shells.polygoniseShells(quickSink);
+        const double t1 = clockSeconds();
+        placeBalls(*field, t);
+        evaluateField(*field);
+        polygoniseShells(*field, straightSink);
+        const double t2 = clockSeconds();
+        quick.push_back((t1 - t0) * 1000.0);
+        straight.push_back((t2 - t1) * 1000.0);
+    }
+    const Spread q = spreadOf(quick), s = spreadOf(straight);
     char line[200];
-    {
-        auto field = createSceneField(detailLevel);
-        ShellGeometry shells(*field);
-        ChecksumSink quickSink, straightSink;
-        std::vector<double> quick, straight;
-        for (int f = 0; f < frames; ++f) {
-            const float t = frameTime(f);
-            const double t0 = clockSeconds();
-            placeBalls(*field, t);
-            shells.evaluate();
-            shells.polygoniseShells(quickSink);
-            const double t1 = clockSeconds();
-            placeBalls(*field, t);
-            evaluateField(*field);
-            polygoniseShells(*field, straightSink);
-            const double t2 = clockSeconds();
-            quick.push_back((t1 - t0) * 1000.0);
-            straight.push_back((t2 - t1) * 1000.0);
-        }
-        const Spread q = spreadOf(quick), s = spreadOf(straight);
-        std::snprintf(
-            line, sizeof line,
-            "geometry per frame, %d frames over the first hour (%.0f triangles a frame):\n", frames,
-            static_cast<double>(quickSink.corners) / 3.0 / frames);
-        out << line;
-        printLine(out, "quick path", q);
-        printLine(out, "straightforward", s);
-        std::snprintf(
-            line, sizeof line, "  ratio of medians         %.1f x%s\n", s.median / q.median,
-            quickSink.corners == straightSink.corners ? "" : "  (TRIANGLE COUNTS DIFFER)");
-        out << line;
-    }
-    {
-        std::vector<double> synthesis;
-        for (int run = 0; run < 30; ++run) {
-            const double t0 = clockSeconds();
-            TextureBuilder builder;
-            runTextureProgram(builder, kBallTextureProgram);
-            synthesis.push_back((clockSeconds() - t0) * 1000.0);
-        }
-        out << "ball texture synthesis, 30 runs:\n";
-        printLine(out, "synthesis", spreadOf(synthesis));
-    }
-    if (!wholeFrames) return;
+    std::snprintf(line, sizeof line,
+                  "geometry per frame, %d frames over the first hour (%.0f triangles a frame):\n",
+                  frames, static_cast<double>(quickSink.corners) / 3.0 / frames);
+    out << line;
+    printLine(out, "quick path", q);
+    printLine(out, "straightforward", s);
+    std::snprintf(line, sizeof line, "  ratio of medians         %.1f x%s\n", s.median / q.median,
+                  quickSink.corners == straightSink.corners ? "" : "  (TRIANGLE COUNTS DIFFER)");
+    out << line;
+}
 
+void benchTextureSynthesis(std::ostream& out) {
+    std::vector<double> synthesis;
+    for (int run = 0; run < 30; ++run) {
+        const double t0 = clockSeconds();
+        TextureBuilder builder;
+        runTextureProgram(builder, kBallTextureProgram);
+        synthesis.push_back((clockSeconds() - t0) * 1000.0);
+    }
+    out << "ball texture synthesis, 30 runs:\n";
+    printLine(out, "synthesis", spreadOf(synthesis));
+}
+
+// Whole frames offscreen, split into geometry, submission and finish; then the
+// same frames without shells: what the textured background alone costs to
+// rasterise, so the rest of the finish time is the shells'.
+void benchWholeFrames(std::ostream& out, int frames, int width, int height) {
     EglOffscreen context(width, height);
     sceneStart();
     resizeViewport(width, height);
@@ -150,8 +152,6 @@ void runBench(std::ostream& out, int frames, bool wholeFrames, int width, int he
         submission.push_back((t2 - t1) * 1000.0);
         finish.push_back((t3 - t2) * 1000.0);
     }
-    // The same frames without shells: what the textured background alone costs
-    // to rasterise, so the rest of the finish time is the shells'.
     std::vector<double> backgroundFinish;
     for (int f = 0; f < frames; ++f) {
         beginSceneFrame(frameTime(f));
@@ -162,6 +162,7 @@ void runBench(std::ostream& out, int frames, bool wholeFrames, int width, int he
         backgroundFinish.push_back((clockSeconds() - t0) * 1000.0);
     }
     sceneStop();
+    char line[200];
     std::snprintf(line, sizeof line, "whole frames offscreen at %dx%d (EGL, %s), %d frames:\n",
                   width, height, reinterpret_cast<const char*>(glGetString(GL_RENDERER)), frames);
     out << line;
@@ -169,6 +170,14 @@ void runBench(std::ostream& out, int frames, bool wholeFrames, int width, int he
     printLine(out, "submission", spreadOf(submission));
     printLine(out, "finish", spreadOf(finish));
     printLine(out, "finish, background only", spreadOf(backgroundFinish));
+}
+
+}  // namespace
+
+void runBench(std::ostream& out, int frames, bool wholeFrames, int width, int height) {
+    benchGeometry(out, frames);
+    benchTextureSynthesis(out);
+    if (wholeFrames) benchWholeFrames(out, frames, width, height);
 }
 
 }  // namespace vorlune::tool

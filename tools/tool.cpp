@@ -107,6 +107,18 @@ Size parseSize(const std::string& text) {
     throw UsageError("--size takes WIDTHxHEIGHT in pixels (1 to 16384), not '" + text + "'");
 }
 
+// A whole number from 1 to most, for the option named.
+int parseCount(const std::string& text, const char* option, int most) {
+    int count = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, count);
+    if (error != std::errc() || stop != end || count < 1 || count > most) {
+        throw UsageError(std::string(option) + " takes a count from 1 to " + std::to_string(most) +
+                         ", not '" + text + "'");
+    }
+    return count;
+}
+
 bool hasEnding(const std::string& path, const std::string& ending) {
     return path.size() > ending.size() &&
            path.compare(path.size() - ending.size(), ending.size(), ending) == 0;
@@ -187,13 +199,7 @@ int soakCommand(std::span<const std::string> args, std::ostream& out) {
     // a short run still has a warm-up and at least one reading after it
     settings.warmUpSeconds = std::min(settings.warmUpSeconds, settings.seconds / 2.0);
     if (const auto fps = options.find("--fps"); fps != options.end()) {
-        const std::string& text = fps->second;
-        const auto [end, error] =
-            std::from_chars(text.data(), text.data() + text.size(), settings.maxFps);
-        if (error != std::errc() || end != text.data() + text.size() || settings.maxFps < 1 ||
-            settings.maxFps > 1000) {
-            throw UsageError("--fps takes a count from 1 to 1000, not '" + text + "'");
-        }
+        settings.maxFps = parseCount(fps->second, "--fps", 1000);
     }
     const SoakResult result = runSoak(settings, out);
     char line[160];
@@ -215,13 +221,7 @@ int benchCommand(std::span<const std::string> args, std::ostream& out) {
         if (args[i] == "--gl") {
             wholeFrames = true;
         } else if (args[i] == "--frames" && i + 1 < args.size()) {
-            const std::string& text = args[++i];
-            const auto [end, error] =
-                std::from_chars(text.data(), text.data() + text.size(), frames);
-            if (error != std::errc() || end != text.data() + text.size() || frames < 1 ||
-                frames > 1000000) {
-                throw UsageError("--frames takes a count from 1 to 1000000, not '" + text + "'");
-            }
+            frames = parseCount(args[++i], "--frames", 1000000);
         } else {
             throw UsageError("unknown argument '" + args[i] + "'");
         }

@@ -120,19 +120,7 @@ GlxRenderWindow::GlxRenderWindow(Display* display, DrawTarget target, std::uint3
                 break;
         }
 
-        {
-            X11ErrorTrap trap(display_);
-            context_ = glXCreateNewContext(display_, config_, GLX_RGBA_TYPE, nullptr, True);
-            trap.throwIfFailed("glXCreateNewContext");
-            if (context_ == nullptr) throw X11Error("glXCreateNewContext returned no context");
-        }
-        {
-            X11ErrorTrap trap(display_);
-            const Bool current = glXMakeCurrent(display_, window_, context_);
-            trap.throwIfFailed("glXMakeCurrent");
-            if (!current) throw X11Error("glXMakeCurrent failed on window " + hexId(window_));
-        }
-
+        createContext();
         if (ownsWindow_) {
             XMapRaised(display_, window_);
             if (target_ == DrawTarget::fullScreen) hideCursor();
@@ -146,6 +134,19 @@ GlxRenderWindow::GlxRenderWindow(Display* display, DrawTarget target, std::uint3
 
 GlxRenderWindow::~GlxRenderWindow() {
     release();
+}
+
+void GlxRenderWindow::createContext() {
+    {
+        X11ErrorTrap trap(display_);
+        context_ = glXCreateNewContext(display_, config_, GLX_RGBA_TYPE, nullptr, True);
+        trap.throwIfFailed("glXCreateNewContext");
+        if (context_ == nullptr) throw X11Error("glXCreateNewContext returned no context");
+    }
+    X11ErrorTrap trap(display_);
+    const Bool current = glXMakeCurrent(display_, window_, context_);
+    trap.throwIfFailed("glXMakeCurrent");
+    if (!current) throw X11Error("glXMakeCurrent failed on window " + hexId(window_));
 }
 
 void GlxRenderWindow::adoptWindow(Window window) {
@@ -200,24 +201,33 @@ void GlxRenderWindow::createWindow(const char* caption, int width, int height, b
         y = screenHeight / 2 - height / 2;
     }
 
-    X11ErrorTrap trap(display_);
-    colormap_ = XCreateColormap(display_, root, visual->visual, AllocNone);
-    trap.throwIfFailed("XCreateColormap");
+    {
+        X11ErrorTrap trap(display_);
+        colormap_ = XCreateColormap(display_, root, visual->visual, AllocNone);
+        trap.throwIfFailed("XCreateColormap");
 
-    XSetWindowAttributes attributes{};
-    attributes.colormap = colormap_;
-    attributes.background_pixel = 0;
-    attributes.border_pixel = 0;  // a visual other than the root's needs its own border
-    attributes.event_mask = StructureNotifyMask | KeyPressMask | KeyReleaseMask;
-    window_ =
-        XCreateWindow(display_, root, x, y, static_cast<unsigned>(width),
-                      static_cast<unsigned>(height), 0, visual->depth, InputOutput, visual->visual,
-                      CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
-    trap.throwIfFailed("XCreateWindow");
+        XSetWindowAttributes attributes{};
+        attributes.colormap = colormap_;
+        attributes.background_pixel = 0;
+        attributes.border_pixel = 0;  // a visual other than the root's needs its own border
+        attributes.event_mask = StructureNotifyMask | KeyPressMask | KeyReleaseMask;
+        window_ = XCreateWindow(
+            display_, root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+            visual->depth, InputOutput, visual->visual,
+            CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+        trap.throwIfFailed("XCreateWindow");
+    }
     ownsWindow_ = true;
     width_ = width;
     height_ = height;
+    describeWindow(caption, x, y, fullScreen);
+}
 
+// What the window manager reads from a window of our own: its caption and
+// class, the place it was made at, that it takes the keyboard, that closing
+// it is a message to us, and whether it is to be full screen.
+void GlxRenderWindow::describeWindow(const char* caption, int x, int y, bool fullScreen) {
+    X11ErrorTrap trap(display_);
     XStoreName(display_, window_, caption);
     const Atom utf8String = XInternAtom(display_, "UTF8_STRING", False);
     XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False), utf8String, 8,
@@ -233,8 +243,8 @@ void GlxRenderWindow::createWindow(const char* caption, int width, int height, b
     sizeHints.flags = PPosition | PSize;
     sizeHints.x = x;
     sizeHints.y = y;
-    sizeHints.width = width;
-    sizeHints.height = height;
+    sizeHints.width = width_;
+    sizeHints.height = height_;
     XSetWMNormalHints(display_, window_, &sizeHints);
 
     XWMHints wmHints{};

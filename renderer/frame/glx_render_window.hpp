@@ -48,6 +48,8 @@ class GlxRenderWindow {
   private:
     void adoptWindow(Window window);
     void createWindow(const char* caption, int width, int height, bool fullScreen);
+    void describeWindow(const char* caption, int x, int y, bool fullScreen);
+    void createContext();
     void requestFullScreen();
     void hideCursor();
     void release();

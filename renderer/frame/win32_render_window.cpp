@@ -53,12 +53,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-}  // namespace
-
-RenderWindow::RenderWindow(const char* caption, int width, int height, int colourBits,
-                           bool fullScreen) {
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-
+void registerWindowClass(HINSTANCE instance) {
     WNDCLASSA windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
     windowClass.lpfnWndProc = windowProcedure;
@@ -68,20 +63,23 @@ RenderWindow::RenderWindow(const char* caption, int width, int height, int colou
     windowClass.lpszClassName = kClassName;
     SetLastError(0);
     if (RegisterClassA(&windowClass) == 0) fail("Register window class failed", "RegisterClassA");
+}
 
-    if (fullScreen) {
-        DEVMODEA mode{};
-        mode.dmSize = sizeof(mode);
-        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        mode.dmBitsPerPel = static_cast<DWORD>(colourBits);
-        mode.dmPelsWidth = static_cast<DWORD>(width);
-        mode.dmPelsHeight = static_cast<DWORD>(height);
-        // A refused mode is not an error: we run in a window instead.
-        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-            fullScreen = false;
-        }
-    }
+// Switches the display to the mode for this run only; false when the mode is
+// refused, which is not an error: we run in a window instead.
+bool enterDisplayMode(int width, int height, int colourBits) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmBitsPerPel = static_cast<DWORD>(colourBits);
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
 
+// A borderless window over the whole display, or a normal one centred on the
+// screen whose outer size, borders and caption included, is the requested size.
+HWND createWindow(HINSTANCE instance, const char* caption, int width, int height, bool fullScreen) {
     DWORD style = WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     DWORD extendedStyle = WS_EX_APPWINDOW;
     int x = 0;
@@ -91,20 +89,18 @@ RenderWindow::RenderWindow(const char* caption, int width, int height, int colou
     } else {
         style |= WS_OVERLAPPEDWINDOW;
         extendedStyle |= WS_EX_CLIENTEDGE;
-        // Centred; the outer size is the requested size, borders and caption included.
         x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
         y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
     }
-
     SetLastError(0);
-    window = CreateWindowExA(extendedStyle, kClassName, caption, style, x, y, width, height,
-                             nullptr, nullptr, instance, nullptr);
+    const HWND window = CreateWindowExA(extendedStyle, kClassName, caption, style, x, y, width,
+                                        height, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) fail("Create window failed", "CreateWindowExA");
+    return window;
+}
 
-    SetLastError(0);
-    deviceContext = GetDC(window);
-    if (deviceContext == nullptr) fail("Create DC failed", "GetDC");
-
+// A double-buffered RGBA format with a 16-bit depth buffer, drawn by OpenGL.
+void setPixelFormat(HDC deviceContext, int colourBits) {
     PIXELFORMATDESCRIPTOR format{};
     format.nSize = sizeof(format);
     format.nVersion = 1;
@@ -120,14 +116,32 @@ RenderWindow::RenderWindow(const char* caption, int width, int height, int colou
     if (!SetPixelFormat(deviceContext, formatIndex, &format)) {
         fail("Set pixelformat failed", "SetPixelFormat");
     }
+}
+
+// An OpenGL context on the device context, made current on this thread.
+HGLRC createContext(HDC deviceContext) {
+    SetLastError(0);
+    const HGLRC context = wglCreateContext(deviceContext);
+    if (context == nullptr) fail("Create GL Context failed", "wglCreateContext");
+    SetLastError(0);
+    if (!wglMakeCurrent(deviceContext, context)) fail("Select Contexts failed", "wglMakeCurrent");
+    return context;
+}
+
+}  // namespace
+
+RenderWindow::RenderWindow(const char* caption, int width, int height, int colourBits,
+                           bool fullScreen) {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    registerWindowClass(instance);
+    if (fullScreen) fullScreen = enterDisplayMode(width, height, colourBits);
+    window = createWindow(instance, caption, width, height, fullScreen);
 
     SetLastError(0);
-    renderContext = wglCreateContext(deviceContext);
-    if (renderContext == nullptr) fail("Create GL Context failed", "wglCreateContext");
-    SetLastError(0);
-    if (!wglMakeCurrent(deviceContext, renderContext)) {
-        fail("Select Contexts failed", "wglMakeCurrent");
-    }
+    deviceContext = GetDC(window);
+    if (deviceContext == nullptr) fail("Create DC failed", "GetDC");
+    setPixelFormat(deviceContext, colourBits);
+    renderContext = createContext(deviceContext);
 
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
@@ -135,7 +149,6 @@ RenderWindow::RenderWindow(const char* caption, int width, int height, int colou
     // The requested size even when windowed; the client area takes over from
     // the next WM_SIZE on.
     resizeViewport(width, height);
-
     if (fullScreen) ShowCursor(FALSE);
 }
 

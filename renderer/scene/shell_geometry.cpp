@@ -122,31 +122,62 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
       chunks_(stride_ / 8),
       chunkLanes_((chunks_ + 3) / 4 * 4) {
     if (n_ > 62) throw std::invalid_argument("ShellGeometry: at most 62 cells a side");
+    allocateBuffers();
+    readNodeCoordinates();
+    boundNeighbourhoods();
+    buildCornerOffsets();
+}
+
+void ShellGeometry::allocateBuffers() {
     const auto side = static_cast<std::size_t>(n_ + 1);
     const auto stride = static_cast<std::size_t>(stride_);
+    const auto lanes = static_cast<std::size_t>(chunkLanes_);
+    const auto balls = static_cast<std::size_t>(kMaxBalls);
     nodeSlots_ = side * side * stride;
+    planeNodes_ = side * stride;
+    planeCodes_ = planeNodes_ * kCodes;
 
     px_ = std::make_unique<float[]>(side);
     py_ = std::make_unique<float[]>(side);
     pz_ = std::make_unique<float[]>(stride);
-    for (int i = 0; i <= n_; ++i) {
-        px_[i] = field.nodes[field.nodeIndex(i, 0, 0)].position.x;
-        py_[i] = field.nodes[field.nodeIndex(0, i, 0)].position.y;
-        pz_[i] = field.nodes[field.nodeIndex(0, 0, i)].position.z;
-    }
-    const auto balls = static_cast<std::size_t>(kMaxBalls);
     dx2_ = std::make_unique<float[]>(balls * side);
     dy2_ = std::make_unique<float[]>(balls * side);
     // the padding past the last node holds 1: harmless values, never read as nodes
     dz2_ = std::make_unique<float[]>(balls * stride);
     std::fill_n(dz2_.get(), balls * stride, 1.0f);
 
-    // Each row's chunk of eight nodes with its neighbours one node away on
-    // every side: the box whose field bounds the chunk's and its neighbours'.
-    const auto lanes = static_cast<std::size_t>(chunkLanes_);
     boxX_ = std::make_unique<float[]>(side * 2);
     boxY_ = std::make_unique<float[]>(side * 2);
     boxZ_ = std::make_unique<float[]>(lanes * 2);
+    gapX2_ = std::make_unique<float[]>(balls * side);
+    gapY2_ = std::make_unique<float[]>(balls * side);
+    gapZ2_ = std::make_unique<float[]>(balls * lanes);
+    ceiling_ = std::make_unique<float[]>(side * side * lanes);
+    evaluated_ = std::make_unique<std::uint8_t[]>(side * side * static_cast<std::size_t>(chunks_));
+
+    values_ = std::make_unique<float[]>(nodeSlots_);
+    below_ = std::make_unique<std::uint64_t[]>(side * side);
+    edgeList_ = std::make_unique<std::int32_t[]>(3 * planeNodes_);
+    edgeSlot_ = std::make_unique<std::int32_t[]>(2 * planeCodes_);
+    // at most five points per node (two along i and k, one along j), five
+    // triangles per cell; the normals are computed four at a time
+    vertices_ = std::make_unique<Vector3[]>(nodeSlots_ * 5 + 3);
+    normals_ = std::make_unique<Vector3[]>(nodeSlots_ * 5 + 3);
+    cornerSlots_ =
+        std::make_unique<std::int32_t[]>(static_cast<std::size_t>(field_.cellCount()) * 15);
+}
+
+void ShellGeometry::readNodeCoordinates() {
+    for (int i = 0; i <= n_; ++i) {
+        px_[i] = field_.nodes[field_.nodeIndex(i, 0, 0)].position.x;
+        py_[i] = field_.nodes[field_.nodeIndex(0, i, 0)].position.y;
+        pz_[i] = field_.nodes[field_.nodeIndex(0, 0, i)].position.z;
+    }
+}
+
+// Each row's chunk of eight nodes with its neighbours one node away on every
+// side: the box whose field bounds the chunk's and its neighbours'.
+void ShellGeometry::boundNeighbourhoods() {
     auto span = [&](const float* p, int from, int to, float* box) {
         from = std::max(from, 0);
         to = std::min(to, n_);
@@ -163,25 +194,9 @@ ShellGeometry::ShellGeometry(const MetaballField& field)
         const int first = std::min(8 * c, n_);
         span(pz_.get(), first - 1, first + 8, &boxZ_[2 * static_cast<std::size_t>(c)]);
     }
-    gapX2_ = std::make_unique<float[]>(balls * side);
-    gapY2_ = std::make_unique<float[]>(balls * side);
-    gapZ2_ = std::make_unique<float[]>(balls * lanes);
-    ceiling_ = std::make_unique<float[]>(side * side * lanes);
-    evaluated_ = std::make_unique<std::uint8_t[]>(side * side * static_cast<std::size_t>(chunks_));
+}
 
-    values_ = std::make_unique<float[]>(nodeSlots_);
-    below_ = std::make_unique<std::uint64_t[]>(side * side);
-    planeNodes_ = side * stride;
-    planeCodes_ = planeNodes_ * kCodes;
-    edgeList_ = std::make_unique<std::int32_t[]>(3 * planeNodes_);
-    edgeSlot_ = std::make_unique<std::int32_t[]>(2 * planeCodes_);
-    // at most five points per node (two along i and k, one along j), five
-    // triangles per cell; the normals are computed four at a time
-    vertices_ = std::make_unique<Vector3[]>(nodeSlots_ * 5 + 3);
-    normals_ = std::make_unique<Vector3[]>(nodeSlots_ * 5 + 3);
-    cornerSlots_ =
-        std::make_unique<std::int32_t[]>(static_cast<std::size_t>(field.cellCount()) * 15);
-
+void ShellGeometry::buildCornerOffsets() {
     // Each cell edge as the lattice edge it lies on: where that edge's point is
     // kept, counted from the cell's first node's codes, for a cell in an even
     // plane (the next plane's codes follow) and in an odd one (they precede).
@@ -227,6 +242,16 @@ float squaredGap(float low, float high, float c) {
 }  // namespace
 
 void ShellGeometry::evaluate() {
+    const bool finite = takeBalls();
+    const auto side = static_cast<std::size_t>(n_ + 1);
+    std::memset(evaluated_.get(), 0, side * side * static_cast<std::size_t>(chunks_));
+    boundChunks(finite);
+}
+
+// Each ball's squared offsets from the node coordinates and squared gaps from
+// the neighbourhood boxes, axis by axis. False when a ball's place or size is
+// not finite.
+bool ShellGeometry::takeBalls() {
     ballCount_ = field_.ballCount;
     const int side = n_ + 1;
     const auto lanes = static_cast<std::size_t>(chunkLanes_);
@@ -252,15 +277,18 @@ void ShellGeometry::evaluate() {
         for (std::size_t c = 0; c < lanes; ++c)
             gapZ2_[b * lanes + c] = squaredGap(boxZ_[2 * c], boxZ_[2 * c + 1], ball.centre.z);
     }
-    std::memset(evaluated_.get(), 0,
-                static_cast<std::size_t>(side * side) * static_cast<std::size_t>(chunks_));
+    return finite;
+}
 
-    // Most of the lattice lies far from every ball. For each chunk the same sum
-    // is taken over the adding balls only, at the box's nearest point: every
-    // step is a rounded add, multiply or divide, monotonic in its operands, so
-    // the ceiling is at least every node value in the box, bit for bit. A level
-    // above the ceiling finds the chunk all below without dividing per node,
-    // and no edge of the chunk's nodes crosses it.
+// Most of the lattice lies far from every ball. For each chunk the same sum is
+// taken over the adding balls only, at the box's nearest point: every step is a
+// rounded add, multiply or divide, monotonic in its operands, so the ceiling is
+// at least every node value in the box, bit for bit. A level above the ceiling
+// finds the chunk all below without dividing per node, and no edge of the
+// chunk's nodes crosses it. Balls that are not all finite bound nothing.
+void ShellGeometry::boundChunks(bool finite) {
+    const int side = n_ + 1;
+    const auto lanes = static_cast<std::size_t>(chunkLanes_);
     const f4 nearest = splat(kNearestSquaredDistance);
     const float unbounded = std::numeric_limits<float>::infinity();
     for (int i = 0; i < side; ++i) {
@@ -362,22 +390,16 @@ std::size_t ShellGeometry::prepareLevel(float iso) {
     return corners;
 }
 
-// The crossing points of one level on the edges from plane i's nodes, one per
-// crossed lattice edge and direction: cells that share an edge may walk it
-// either way, and the interpolation's rounding depends on the way.
-void ShellGeometry::addPlanePoints(int i, float iso, std::int32_t& points) {
-    const int side = n_ + 1;
-    const std::size_t stride = static_cast<std::size_t>(stride_);
-    const std::size_t iStep = static_cast<std::size_t>(side) * stride;
+// The crossed edges from plane i's nodes as three lists in edgeList_, one per
+// direction, appended to without a branch: the points are then computed one
+// loop per list. Looping over a row's bits direction by direction ends each
+// loop at a different count and mispredicts every end: that cost more than
+// the points themselves.
+ShellGeometry::CrossedEdges ShellGeometry::listCrossedEdges(int i) {
     const std::uint64_t cellBits = (std::uint64_t{1} << n_) - 1;
-    std::int32_t* codes = &edgeSlot_[static_cast<std::size_t>(i & 1) * planeCodes_];
-    // First the crossed edges of the plane as three lists, one per direction,
-    // appended to without a branch; then one loop per list. Looping over a
-    // row's bits direction by direction ends each loop at a different count
-    // and mispredicts every end: that cost more than the points themselves.
     std::int32_t* const lists[3] = {edgeList_.get(), edgeList_.get() + planeNodes_,
                                     edgeList_.get() + 2 * planeNodes_};
-    std::size_t counts[3] = {0, 0, 0};
+    CrossedEdges counts{};
     for (int j = 0; j <= n_; ++j) {
         const std::uint64_t here = below_[rowOf(i, j)];
         const std::uint64_t alongI = i < n_ ? here ^ below_[rowOf(i + 1, j)] : 0;
@@ -394,7 +416,20 @@ void ShellGeometry::addPlanePoints(int i, float iso, std::int32_t& points) {
             counts[2] += (alongK >> k) & 1;
         }
     }
+    return counts;
+}
 
+// The crossing points of one level on the edges from plane i's nodes, one per
+// crossed lattice edge and direction: cells that share an edge may walk it
+// either way, and the interpolation's rounding depends on the way.
+void ShellGeometry::addPlanePoints(int i, float iso, std::int32_t& points) {
+    const int side = n_ + 1;
+    const std::size_t stride = static_cast<std::size_t>(stride_);
+    const std::size_t iStep = static_cast<std::size_t>(side) * stride;
+    std::int32_t* codes = &edgeSlot_[static_cast<std::size_t>(i & 1) * planeCodes_];
+    const CrossedEdges counts = listCrossedEdges(i);
+    const std::int32_t* const lists[3] = {edgeList_.get(), edgeList_.get() + planeNodes_,
+                                          edgeList_.get() + 2 * planeNodes_};
     const float* values = &values_[rowOf(i, 0) * stride];
     // a listed edge's first node, and the places of its ends
     auto nodeOf = [&](std::int32_t packed) {

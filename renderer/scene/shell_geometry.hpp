@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -57,9 +58,23 @@ class ShellGeometry {
     float value(int i, int j, int k) const;
 
   private:
+    // how many crossed lattice edges leave a plane's nodes along i, j and k
+    using CrossedEdges = std::array<std::size_t, 3>;
+
     std::size_t rowOf(int i, int j) const { return static_cast<std::size_t>(i * (n_ + 1) + j); }
+    // Once, for the lattice: the buffers sized for it, the node coordinates,
+    // the neighbourhood boxes and the corner-offset table.
+    void allocateBuffers();
+    void readNodeCoordinates();
+    void boundNeighbourhoods();
+    void buildCornerOffsets();
+    // Each evaluation: the balls' offsets and gaps (false when a ball is not
+    // finite), then the chunks' ceilings.
+    bool takeBalls();
+    void boundChunks(bool finite);
     // Fills the corner list of one level and the points and normals it names.
     std::size_t prepareLevel(float iso);
+    CrossedEdges listCrossedEdges(int i);
     void addPlanePoints(int i, float iso, std::int32_t& points);
     std::size_t walkPlaneCells(int i, std::size_t corners);
     void computeNormals(std::int32_t count);

@@ -30,8 +30,10 @@ int clampByte(int v) {
 // same size, for the rest of the process.
 std::unique_ptr<std::uint8_t[]> warpSnapshot;
 
+// One channel of every pixel, from value(x, y). A channel past blue changes nothing.
 template <class Value>
 void generate(std::uint8_t* layer, int channel, Value value) {
+    if (channel > 2) return;
     std::uint8_t* pixel = layer + channel;
     for (int y = 0; y < kLayerSize; ++y) {
         for (int x = 0; x < kLayerSize; ++x) {
@@ -154,103 +156,84 @@ void wave(std::uint8_t* layer, const Instruction& in) {
     });
 }
 
+// The layer P1's high nibble names, or null when there is no such layer.
+const std::uint8_t* sourceLayer(const TextureBuilder& builder, const Instruction& in) {
+    const int index = in.param(1) >> 4;
+    return index < kLayerCount ? builder.layer(index) : nullptr;
+}
+
+// Every byte of the destination combined with the source's. No source layer
+// changes nothing.
 template <class Blend>
 void blend(std::uint8_t* destination, const std::uint8_t* source, Blend op) {
+    if (source == nullptr) return;
     for (std::size_t i = 0; i < kLayerBytes; ++i) {
         destination[i] = static_cast<std::uint8_t>(op(destination[i], source[i]));
     }
 }
 
+void brighten(std::uint8_t* layer, int p1) {
+    const int delta = 2 * p1 - 255;
+    filterPixels(layer, [delta](std::uint8_t* px) {
+        for (int c = 0; c < 3; ++c) px[c] = static_cast<std::uint8_t>(clampByte(px[c] + delta));
+    });
+}
+
+void grey(std::uint8_t* pixel) {
+    const auto g = static_cast<std::uint8_t>((pixel[0] + pixel[1] + pixel[2]) / 3);
+    pixel[0] = pixel[1] = pixel[2] = g;
+}
+
 void execute(TextureBuilder& builder, const Instruction& in) {
-    const int group = in.opcode >> 4;
     if (in.layer() >= kLayerCount) return;  // no such layer: nothing to change
     std::uint8_t* layer = builder.layer(in.layer());
-
-    if (group == 0x0) {
-        if (in.channel() > 2) return;
-        const int p1 = in.param(1);
-        switch (static_cast<TextureOp>(in.opcode)) {
-            case TextureOp::Fill:
-                generate(layer, in.channel(), [p1](int, int) { return p1; });
-                break;
-            case TextureOp::Noise:
-                generate(layer, in.channel(), [](int, int) { return drawRandom() % 255; });
-                break;
-            case TextureOp::Radial:
-                generate(layer, in.channel(), [p1](int x, int y) { return radialValue(x, y, p1); });
-                break;
-            default:
-                break;
-        }
-        return;
-    }
-
-    if (group == 0x1) {
-        switch (static_cast<TextureOp>(in.opcode)) {
-            case TextureOp::Brightness: {
-                const int delta = 2 * in.param(1) - 255;
-                filterPixels(layer, [delta](std::uint8_t* px) {
-                    for (int c = 0; c < 3; ++c) {
-                        px[c] = static_cast<std::uint8_t>(clampByte(px[c] + delta));
-                    }
-                });
-                break;
-            }
-            case TextureOp::Ramp:
-                filterPixels(layer, [order = in.param(1)](std::uint8_t* px) { ramp(px, order); });
-                break;
-            case TextureOp::Grey:
-                filterPixels(layer, [](std::uint8_t* px) {
-                    const auto g = static_cast<std::uint8_t>((px[0] + px[1] + px[2]) / 3);
-                    px[0] = px[1] = px[2] = g;
-                });
-                break;
-            default:
-                break;
-        }
-        return;
-    }
-
-    if (group == 0x2) {
-        switch (static_cast<TextureOp>(in.opcode)) {
-            case TextureOp::Shift:
-                shift(layer, in.param(1), in.param(2));
-                break;
-            case TextureOp::Wave:
-                wave(layer, in);
-                break;
-            default:
-                break;
-        }
-        return;
-    }
-
-    if (group == 0x3) {
-        const int sourceIndex = in.param(1) >> 4;
-        if (sourceIndex >= kLayerCount) return;
-        const std::uint8_t* source = builder.layer(sourceIndex);
-        switch (static_cast<TextureOp>(in.opcode)) {
-            case TextureOp::Add:
-                blend(layer, source, [](int d, int s) { return std::min(d + s, 255); });
-                break;
-            case TextureOp::Subtract:
-                blend(layer, source, [](int d, int s) { return std::max(d - s, 0); });
-                break;
-            case TextureOp::Multiply:
-                blend(layer, source, [](int d, int s) { return d * s / 255; });
-                break;
-            case TextureOp::Darken:
-                blend(layer, source, [](int d, int s) { return std::min(d, s); });
-                break;
-            case TextureOp::Lighten:
-                blend(layer, source, [](int d, int s) { return std::max(d, s); });
-                break;
-            case TextureOp::Copy:
-                blend(layer, source, [](int, int s) { return s; });
-                break;
-            default:
-                break;
-        }
+    const int p1 = in.param(1);
+    switch (static_cast<TextureOp>(in.opcode)) {
+        case TextureOp::Fill:
+            generate(layer, in.channel(), [p1](int, int) { return p1; });
+            break;
+        case TextureOp::Noise:
+            generate(layer, in.channel(), [](int, int) { return drawRandom() % 255; });
+            break;
+        case TextureOp::Radial:
+            generate(layer, in.channel(), [p1](int x, int y) { return radialValue(x, y, p1); });
+            break;
+        case TextureOp::Brightness:
+            brighten(layer, p1);
+            break;
+        case TextureOp::Ramp:
+            filterPixels(layer, [p1](std::uint8_t* px) { ramp(px, p1); });
+            break;
+        case TextureOp::Grey:
+            filterPixels(layer, grey);
+            break;
+        case TextureOp::Shift:
+            shift(layer, p1, in.param(2));
+            break;
+        case TextureOp::Wave:
+            wave(layer, in);
+            break;
+        case TextureOp::Add:
+            blend(layer, sourceLayer(builder, in),
+                  [](int d, int s) { return std::min(d + s, 255); });
+            break;
+        case TextureOp::Subtract:
+            blend(layer, sourceLayer(builder, in), [](int d, int s) { return std::max(d - s, 0); });
+            break;
+        case TextureOp::Multiply:
+            blend(layer, sourceLayer(builder, in), [](int d, int s) { return d * s / 255; });
+            break;
+        case TextureOp::Darken:
+            blend(layer, sourceLayer(builder, in), [](int d, int s) { return std::min(d, s); });
+            break;
+        case TextureOp::Lighten:
+            blend(layer, sourceLayer(builder, in), [](int d, int s) { return std::max(d, s); });
+            break;
+        case TextureOp::Copy:
+            blend(layer, sourceLayer(builder, in), [](int, int s) { return s; });
+            break;
+        default:
+            break;  // any other opcode is a no-op
     }
 }
 
