@@ -4,6 +4,10 @@
 
 namespace vorlune::saver {
 
+// Whether a byte starts a two-byte character in the system code page: the
+// lead-byte rule of shell_text.hpp for texts of this system.
+bool IsSystemLeadByte(unsigned char byte);
+
 // The settings file and path operations on the system's profile and file
 // services. Texts are in the system code page.
 std::string ReadIni(const std::string& section, const std::string& key, const std::string& path);
