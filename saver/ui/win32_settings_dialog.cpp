@@ -116,7 +116,7 @@ class Vorlune_P final : public forms::Form {
     bool Form_Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
-    void LoadPictures();
+    void LoadFontsAndPictures();
     void LayOutLabels();
     void CreateControls();
     void SizeToLayout();
@@ -151,7 +151,7 @@ class Vorlune_P final : public forms::Form {
     bool lbl_URL_pressed_ = false;
 };
 
-void Vorlune_P::LoadPictures() {
+void Vorlune_P::LoadFontsAndPictures() {
     font_ = ui::CreateLayoutFont(LayoutFont());
     FontDescription underlined = LayoutFont();
     underlined.underline = true;
@@ -251,7 +251,7 @@ void Vorlune_P::ShowKind(std::int16_t kind) {
 }
 
 void Vorlune_P::Form_Load() {
-    LoadPictures();
+    LoadFontsAndPictures();
     LayOutLabels();
     CreateControls();
     SizeToLayout();
