@@ -6,11 +6,6 @@ namespace vorlune::forms {
 
 namespace {
 
-// What reaches dc when there is no buffer to draw into first.
-void DrawDirectly(HDC dc, const std::function<void(HDC)>& draw) {
-    if (dc != nullptr) draw(dc);
-}
-
 void DrawBuffered(HWND window, HDC dc, const std::function<void(HDC)>& draw) {
     RECT client{};
     GetClientRect(window, &client);
@@ -19,7 +14,7 @@ void DrawBuffered(HWND window, HDC dc, const std::function<void(HDC)>& draw) {
     if (compose == nullptr || bitmap == nullptr) {
         if (compose != nullptr) DeleteDC(compose);
         if (bitmap != nullptr) DeleteObject(bitmap);
-        DrawDirectly(dc, draw);
+        draw(dc);  // no buffer: straight to dc
         return;
     }
     const HGDIOBJ previous = SelectObject(compose, bitmap);
@@ -33,16 +28,11 @@ void DrawBuffered(HWND window, HDC dc, const std::function<void(HDC)>& draw) {
 }  // namespace
 
 void Paint(HWND window, UINT message, WPARAM wParam, const std::function<void(HDC)>& draw) {
-    if (message == WM_PRINTCLIENT) {
-        const auto dc = reinterpret_cast<HDC>(wParam);
-        if (dc != nullptr) DrawBuffered(window, dc, draw);
-        return;
-    }
+    const bool printing = message == WM_PRINTCLIENT;
     PAINTSTRUCT paint{};
-    const HDC dc = BeginPaint(window, &paint);
-    if (dc == nullptr) return;
-    DrawBuffered(window, dc, draw);
-    EndPaint(window, &paint);
+    const HDC dc = printing ? reinterpret_cast<HDC>(wParam) : BeginPaint(window, &paint);
+    if (dc != nullptr) DrawBuffered(window, dc, draw);
+    if (!printing) EndPaint(window, &paint);
 }
 
 void DrawPicture(HDC dc, HBITMAP picture, const RECT& destination, const RECT& source) {

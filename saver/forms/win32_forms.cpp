@@ -81,21 +81,14 @@ void Timer::SetEnabled(bool enabled) {
     Arm();
 }
 
-void Timer::SetInterval(std::uint32_t interval) {
-    interval_ = interval;
-    Arm();
-}
-
 void Timer::Attach(HWND window) {
     if (window_ != nullptr && window_ != window) KillTimer(window_, Id());
     window_ = window;
     Arm();
 }
 
-bool Timer::Tick(WPARAM id) {
-    if (id != Id()) return false;
-    if (enabled_ && onTick_) onTick_();
-    return true;
+void Timer::Tick(WPARAM id) {
+    if (id == Id() && enabled_ && onTick_) onTick_();
 }
 
 void Timer::Arm() {

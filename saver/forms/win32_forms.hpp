@@ -67,14 +67,11 @@ class Timer {
 
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
-    std::uint32_t Interval() const { return interval_; }
-    void SetInterval(std::uint32_t interval);
 
     // The window whose WM_TIMER carries the ticks; null stops the timer.
     void Attach(HWND window);
-    // Runs one tick when a WM_TIMER's identifier is this timer's. True when
-    // it was.
-    bool Tick(WPARAM id);
+    // Runs one tick when a WM_TIMER's identifier is this timer's.
+    void Tick(WPARAM id);
 
   private:
     void Arm();
@@ -131,7 +128,6 @@ class Form {
 
     bool Loaded() const { return window_ != nullptr; }
     HWND Window() const { return window_; }
-    const std::string& Caption() const { return caption_; }
 
     // Place and size in twips, in the parent's client area (the screen for a
     // top-level form).
