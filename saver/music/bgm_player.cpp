@@ -1,11 +1,11 @@
 #include "music/bgm_player.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "music/music_player.hpp"
 #include "shell/settings_values.hpp"
+#include "shell/shell_text.hpp"
 
 namespace vorlune::saver {
 
@@ -28,13 +28,9 @@ std::string FirstSeven(const std::string& text) {
     return text.substr(0, 7);
 }
 
-// MCI answers in plain ASCII; only that range is folded, so the trail bytes
-// of a double-byte character stay as they are.
+// MCI answers in plain ASCII: only ASCII letters are folded.
 bool ContainsErr(const std::string& text) {
-    std::string upper = text;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-    return upper.find("ERR") != std::string::npos;
+    return UpperAscii(text, IsSingleByte).find("ERR") != std::string::npos;
 }
 
 bool IsBlank(char c) {

@@ -11,8 +11,7 @@ namespace vorlune::saver {
 char ModeLetter(std::string_view arguments, LeadBytePredicate isLead) {
     const std::string_view second = CharacterAt(arguments, 1, isLead);
     if (second.size() != 1) return 0;
-    const char letter = second[0];
-    return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+    return UpperAscii(second[0]);
 }
 
 namespace {

@@ -95,7 +95,7 @@ void LoadSettingsFrom(SettingsValues& values, const SettingsSource& source) {
 
     values.file = source.read(kFileKey);
     if (!values.file.empty() && !source.fileExists(values.file)) values.file.clear();
-    if (values.file.empty() && values.kind == 2) values.kind = 0;
+    if (values.file.empty() && values.kind == kFileMusic) values.kind = kNoMusic;
 
     values.folder =
         values.file.empty() ? source.programFolder : FolderOf(values.file, source.isLead);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "shell/settings_values.hpp"
 #include "shell/shell_names.hpp"
 #include "shell/shell_text.hpp"
 
@@ -38,7 +39,7 @@ enum class MusicFile { Other, Wav, Mp3 };
 MusicFile MusicFileOf(std::string_view path, LeadBytePredicate isLead);
 
 struct SettingsValues {
-    std::int16_t kind = 0;
+    std::int16_t kind = kNoMusic;
     std::int16_t repeat = 0;
     std::string file;
     std::string folder;

@@ -16,6 +16,11 @@ inline constexpr char kSettingsCaption[] = "<Vorlune>";
 inline constexpr char kPreviewCaption[] = "Preview Window";
 inline constexpr char kRendererCaption[] = "VorluneVC";
 
+// Our window classes are this followed by the kind of window: the forms are
+// "VorluneForm", the settings dialog's panel "VorlunePanel" and its push
+// buttons "VorluneCommand".
+inline constexpr char kClassPrefix[] = "Vorlune";
+
 // A mutex held by every start that may become a run or the settings dialog,
 // from its first step to its end.
 inline constexpr char kInstanceMutex[] = "Vorlune_Instance";

@@ -52,13 +52,15 @@ bool EndsWithSeparator(std::string_view text, LeadBytePredicate isLead) {
     return LastCharacters(text, 1, isLead) == "\\";
 }
 
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 std::string UpperAscii(std::string_view text, LeadBytePredicate isLead) {
     std::string upper(text);
     for (std::size_t offset = 0; offset < upper.size();) {
         const std::size_t length = CharacterLength(upper, offset, isLead);
-        if (length == 1 && upper[offset] >= 'a' && upper[offset] <= 'z') {
-            upper[offset] = static_cast<char>(upper[offset] - 'a' + 'A');
-        }
+        if (length == 1) upper[offset] = UpperAscii(upper[offset]);
         offset += length;
     }
     return upper;

@@ -26,6 +26,8 @@ std::string_view LastCharacters(std::string_view text, std::size_t count, LeadBy
 // two-byte character such as "ソ").
 bool EndsWithSeparator(std::string_view text, LeadBytePredicate isLead);
 
+// An ASCII letter upper-cased; every other byte as it is.
+char UpperAscii(char c);
 // Upper-cases ASCII letters only; the bytes of two-byte characters stay.
 std::string UpperAscii(std::string_view text, LeadBytePredicate isLead);
 

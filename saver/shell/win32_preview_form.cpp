@@ -1,11 +1,8 @@
 #include "shell/win32_preview_form.hpp"
 
-#include <objbase.h>
-
+#include "forms/win32_picture.hpp"
 #include "resources/shell_resources.h"
 #include "shell/shell_names.hpp"
-#include "shell/win32_failure.hpp"
-#include "shell/win32_picture.hpp"
 
 namespace vorlune::saver {
 
@@ -14,20 +11,18 @@ constexpr int kPictureWidth = 152;
 constexpr int kPictureHeight = 112;
 }  // namespace
 
-PreviewForm::PreviewForm() : Form(kPreviewCaption), Img_Prev(*this) {
+Vorlune_R::Vorlune_R() : Form(kPreviewCaption), Img_Prev(*this) {
     Img_Prev.Move(0, 0, kPictureWidth, kPictureHeight);
 }
 
-PreviewForm::~PreviewForm() {
+Vorlune_R::~Vorlune_R() {
     if (background_ != nullptr) DeleteObject(background_);
     if (scene_ != nullptr) DeleteObject(scene_);
 }
 
-void PreviewForm::Form_Load() {
-    // The pictures are decoded by COM objects.
-    if (FAILED(CoInitialize(nullptr))) ReportFailure("CoInitialize");
-    background_ = LoadResourcePicture(VORLUNE_PREVIEW_BACKGROUND);
-    scene_ = LoadResourcePicture(VORLUNE_PREVIEW_SCENE);
+void Vorlune_R::Form_Load() {
+    background_ = forms::LoadResourcePicture(VORLUNE_PREVIEW_BACKGROUND);
+    scene_ = forms::LoadResourcePicture(VORLUNE_PREVIEW_SCENE);
     SetPicture(background_);
     Img_Prev.SetPicture(scene_);
 }

@@ -2,16 +2,17 @@
 
 #include <windows.h>
 
-#include "shell/win32_forms.hpp"
+#include "forms/win32_controls.hpp"
+#include "forms/win32_forms.hpp"
 
 namespace vorlune::saver {
 
-// Vorlune_R, the preview form "Preview Window": a still picture of the scene
-// over the background picture, on black.
-class PreviewForm : public forms::Form {
+// The preview form "Preview Window": a still picture of the scene over the
+// background picture, on black.
+class Vorlune_R : public forms::Form {
   public:
-    PreviewForm();
-    ~PreviewForm() override;
+    Vorlune_R();
+    ~Vorlune_R() override;
 
     forms::Image Img_Prev;
 

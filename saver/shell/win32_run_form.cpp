@@ -1,18 +1,15 @@
 #include "shell/win32_run_form.hpp"
 
+#include "forms/win32_failure.hpp"
 #include "music/music_player.hpp"
 #include "shell/settings_rules.hpp"
 #include "shell/settings_values.hpp"
-#include "shell/win32_failure.hpp"
+#include "shell/shell_names.hpp"
 #include "shell/win32_settings_store.hpp"
 
 namespace vorlune::saver {
 
 namespace {
-
-bool IsSystemLeadByte(unsigned char byte) {
-    return IsDBCSLeadByte(byte) != FALSE;
-}
 
 MusicFile MusicFileOfSettings() {
     return MusicFileOf(BgmFile, IsSystemLeadByte);
@@ -20,21 +17,21 @@ MusicFile MusicFileOfSettings() {
 
 }  // namespace
 
-RunForm::RunForm(char modeLetter)
+Vorlune_S::Vorlune_S(char modeLetter)
     : Form(kRunCaption),
       Timer1(*this, 1000, false, [this] { Timer1_Timer(); }),
       Timer2(*this, 200, false, [this] { Timer2_Timer(); }),
       Timer3(*this, 500, true, [this] { Timer3_Timer(); }),
       modeLetter_(modeLetter) {}
 
-void RunForm::Form_Load() {
+void Vorlune_S::Form_Load() {
     rendererPath_ = ProgramFolder() + kRendererName;
     StartRenderer();
-    if (BgmKind == 1) {
+    if (BgmKind == kCdMusic) {
         CdOpen();
         Timer2.SetEnabled(true);
     }
-    if (BgmKind == 2) {
+    if (BgmKind == kFileMusic) {
         switch (MusicFileOfSettings()) {
             case MusicFile::Wav:
                 WavPlay();  // loops by itself
@@ -49,7 +46,7 @@ void RunForm::Form_Load() {
     }
 }
 
-void RunForm::StartRenderer() {
+void Vorlune_S::StartRenderer() {
     // Started from the file itself: its name ends in .dll, so no file-type
     // association could start it. No arguments, shown normally with the focus.
     std::string commandLine = "\"" + rendererPath_ + "\"";
@@ -61,23 +58,23 @@ void RunForm::StartRenderer() {
     startedAt_ = GetTickCount();
     if (!CreateProcessA(rendererPath_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                         nullptr, nullptr, &startup, &process)) {
-        ReportFailure("CreateProcessA");
+        forms::ReportFailure("CreateProcessA");
         return;
     }
     CloseHandle(process.hThread);
     renderer_ = process.hProcess;
 }
 
-void RunForm::Timer1_Timer() {
+void Vorlune_S::Timer1_Timer() {
     Mp3Poll();
 }
 
-void RunForm::Timer2_Timer() {
+void Vorlune_S::Timer2_Timer() {
     CdPoll();
     Timer2.SetEnabled(CdPolling);
 }
 
-void RunForm::Timer3_Timer() {
+void Vorlune_S::Timer3_Timer() {
     const bool window = FindWindowA(nullptr, kRendererCaption) != nullptr;
     const bool ended = renderer_ == nullptr || WaitForSingleObject(renderer_, 0) == WAIT_OBJECT_0;
     if (watch_.Tick(window, ended, GetTickCount() - startedAt_)) return;
@@ -85,12 +82,12 @@ void RunForm::Timer3_Timer() {
     Unload();
 }
 
-void RunForm::Form_QueryUnload(bool& /*cancel*/, forms::UnloadMode /*mode*/) {
+void Vorlune_S::Form_QueryUnload(bool& /*cancel*/, forms::UnloadMode /*mode*/) {
     if (Timer2.Enabled()) {
         Timer2.SetEnabled(false);
         CdClose();
     }
-    if (BgmKind == 2) {
+    if (BgmKind == kFileMusic) {
         switch (MusicFileOfSettings()) {
             case MusicFile::Wav:
                 WavStop();

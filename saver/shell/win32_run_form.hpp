@@ -4,17 +4,17 @@
 
 #include <string>
 
+#include "forms/win32_forms.hpp"
 #include "shell/renderer_watch.hpp"
-#include "shell/win32_forms.hpp"
 
 namespace vorlune::saver {
 
-// Vorlune_S, the hidden run form "Vorlune_Main": starts the renderer and the
-// music, keeps the music going and watches for the renderer's window.
-class RunForm : public forms::Form {
+// The hidden run form "Vorlune_Main": starts the renderer and the music,
+// keeps the music going and watches for the renderer's window.
+class Vorlune_S : public forms::Form {
   public:
     // modeLetter: the command line's; 'S' means the cursor was hidden for the run.
-    explicit RunForm(char modeLetter);
+    explicit Vorlune_S(char modeLetter);
 
     forms::Timer Timer1;  // MP3 supervision
     forms::Timer Timer2;  // audio-CD supervision

@@ -2,19 +2,17 @@
 
 #include <windows.h>
 
+#include "forms/win32_failure.hpp"
 #include "shell/settings_rules.hpp"
 #include "shell/settings_values.hpp"
-#include "shell/win32_failure.hpp"
 
 namespace vorlune::saver {
 
-namespace {
+using forms::ReportFailure;
 
 bool IsSystemLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
-
-}  // namespace
 
 std::string ReadIni(const std::string& section, const std::string& key, const std::string& path) {
     // Values are at most 255 bytes: the service cuts longer ones to fit.

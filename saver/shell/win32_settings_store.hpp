@@ -4,8 +4,13 @@
 
 namespace vorlune::saver {
 
-// The settings file and path operations on the system's profile and file
-// services. Texts are in the system code page.
+// Whether a byte starts a two-byte character in the system code page: the
+// lead-byte rule of shell_text.hpp for texts of this system.
+bool IsSystemLeadByte(unsigned char byte);
+
+// The settings store of the module Vorlune_B: the settings file and path
+// operations on the system's profile and file services. Texts are in the
+// system code page.
 std::string ReadIni(const std::string& section, const std::string& key, const std::string& path);
 // False when the value could not be written; the system's last error says why.
 bool WriteIni(const std::string& section, const std::string& key, const std::string& value,

@@ -1,14 +1,15 @@
-// Vorlune.scr's entry: StartUp takes the screen-saver command line and
-// either previews, opens the settings dialog, runs full screen or ends.
+// Vorlune.scr's entry, the module Vorlune_B: StartUp takes the screen-saver
+// command line and either previews, opens the settings dialog, runs full
+// screen or ends.
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
+#include "forms/win32_failure.hpp"
+#include "forms/win32_forms.hpp"
 #include "shell/command_line.hpp"
 #include "shell/shell_names.hpp"
-#include "shell/win32_failure.hpp"
-#include "shell/win32_forms.hpp"
 #include "shell/win32_preview_form.hpp"
 #include "shell/win32_run_form.hpp"
 #include "shell/win32_settings_store.hpp"
@@ -18,12 +19,26 @@ namespace vorlune::saver {
 
 namespace {
 
-bool IsSystemLeadByte(unsigned char byte) {
-    return IsDBCSLeadByte(byte) != FALSE;
+using forms::ReportFailure;
+
+// A host destroyed while the preview form was being made its child may take
+// the form's window with it unannounced, or leave it behind: either way
+// nobody would end us. Watched from a timer of the thread's own.
+void WatchHost(HWND host, HWND form) {
+    static HWND watchedHost = nullptr;
+    static HWND watchedForm = nullptr;
+    watchedHost = host;
+    watchedForm = form;
+    if (SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR, DWORD) {
+            if (!IsWindow(watchedHost) || !IsWindow(watchedForm)) forms::EndProgram();
+        }) == 0) {
+        ReportFailure("SetTimer");
+    }
 }
 
-// Parents the preview form into the host's window. False when there is no
-// such window: then there is nothing to preview in and nothing to wait for.
+// Parents the preview form Vorlune_R into the host's window. False when
+// there is no such window: then there is nothing to preview in and nothing
+// to wait for.
 bool StartPreview(const std::string& arguments) {
     const std::int32_t handle = HostHandle(arguments, IsSystemLeadByte);
     const HWND host = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
@@ -34,7 +49,7 @@ bool StartPreview(const std::string& arguments) {
     const std::int32_t width = PreviewTwips(rect.right - rect.left, twipsX);
     const std::int32_t height = PreviewTwips(rect.bottom - rect.top, twipsY);
 
-    static PreviewForm preview;
+    static Vorlune_R preview;
     preview.Load();
     if (!preview.Loaded()) return false;
     const HWND window = preview.Window();
@@ -50,18 +65,7 @@ bool StartPreview(const std::string& arguments) {
     preview.Move(0, 0, width, height);
     preview.Img_Prev.Move(0, 0, width / twipsX, height / twipsY);
     preview.Show();
-    // A host destroyed while the form was being made its child may take the
-    // form's window with it unannounced, or leave it behind: either way
-    // nobody would end us. Watched from a timer of the thread's own.
-    static HWND watchedHost = nullptr;
-    static HWND watchedForm = nullptr;
-    watchedHost = host;
-    watchedForm = window;
-    if (SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR, DWORD) {
-            if (!IsWindow(watchedHost) || !IsWindow(watchedForm)) forms::EndProgram();
-        }) == 0) {
-        ReportFailure("SetTimer");
-    }
+    WatchHost(host, window);
     return true;
 }
 
@@ -110,7 +114,7 @@ void StartUp(const std::string& arguments) {
             break;
     }
     if (decision.hideCursor) ShowCursor(FALSE);
-    static RunForm run(letter);
+    static Vorlune_S run(letter);
     run.Load();
 }
 
@@ -121,6 +125,7 @@ void StartUp(const std::string& arguments) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     // Twips follow the screen's real dots per inch, not a scaled 96.
     SetProcessDPIAware();
+    vorlune::forms::SetClassPrefix(vorlune::saver::kClassPrefix);
     vorlune::saver::StartUp(commandLine != nullptr ? commandLine : "");
     // The program lives while one of its forms is loaded.
     return vorlune::forms::RunMessageLoop();

@@ -5,13 +5,13 @@
 #include <cmath>
 #include <system_error>
 
+#include "shell/shell_text.hpp"
+
 namespace vorlune::ui {
 
 namespace {
 
-char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
+using saver::UpperAscii;
 
 std::string KeyOf(std::string_view key) {
     std::string upper(key);

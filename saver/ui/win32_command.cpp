@@ -5,18 +5,15 @@
 #include <array>
 #include <cmath>
 
-#include "shell/win32_failure.hpp"
-#include "shell/win32_forms.hpp"
-#include "shell_resources.h"
+#include "forms/win32_failure.hpp"
+#include "forms/win32_picture.hpp"
+#include "resources/shell_resources.h"
 #include "ui/face_geometry.hpp"
+#include "ui/win32_font.hpp"
 
 namespace vorlune::ui {
 
 namespace {
-
-constexpr char kCommandClass[] = "VorluneCommand";
-constexpr UINT_PTR kMouseTimer = 1;
-constexpr UINT kMouseTimerInterval = 100;
 
 // The state pictures, loaded once from the program's resources and shared by
 // every button; in the order of Face after None.
@@ -26,12 +23,7 @@ HBITMAP StatePicture(Face face) {
                                          VORLUNE_BUTTON_HIGHLIGHT_SELECT, VORLUNE_BUTTON_SELECTED,
                                          VORLUNE_BUTTON_PRESSED,          VORLUNE_BUTTON_DISABLE};
         std::array<HBITMAP, 6> loaded{};
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            loaded[i] =
-                static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ids[i]),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-            if (loaded[i] == nullptr) saver::ReportFailure("LoadImageA (button picture)");
-        }
+        for (std::size_t i = 0; i < ids.size(); ++i) loaded[i] = forms::LoadResourceBitmap(ids[i]);
         return loaded;
     }();
     if (face == Face::None) return nullptr;
@@ -53,38 +45,39 @@ Command::~Command() {
 
 bool Command::Create(HWND parent, int left, int top, int width, int height,
                      const PropertyBag& stored, const FontDescription& ambient) {
-    forms::RegisterWindowClass(kCommandClass, Procedure);
+    const std::string windowClass = forms::ClassName("Command");
+    forms::RegisterWindowClass(windowClass, Procedure);
     // The properties come first: the first resize paints with them.
     const CommandProperties properties = ReadCommandProperties(stored, ambient);
     logic_.SetEnabled(properties.enabled);
-    caption_ = properties.caption;
+    LblMsg.text = properties.caption;
     font_ = properties.font;
     SetFontObject();
     logic_.SetFirstRun(properties.firstRun);
-    fontColour_ = properties.fontColour;
+    LblMsg.colour = properties.fontColour;
     opaque_ = properties.visible != 0;
 
-    const RECT place = PixelRect(left, top, width, height);
-    window_ = CreateWindowExA(0, kCommandClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.left,
-                              place.top, place.right - place.left, place.bottom - place.top, parent,
-                              nullptr, GetModuleHandleA(nullptr), this);
+    const RECT place = forms::PixelRect(left, top, width, height);
+    window_ =
+        CreateWindowExA(0, windowClass.c_str(), "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.left,
+                        place.top, place.right - place.left, place.bottom - place.top, parent,
+                        nullptr, GetModuleHandleA(nullptr), this);
     if (window_ == nullptr) {
-        saver::ReportFailure("CreateWindowExA (button)");
+        forms::ReportFailure("CreateWindowExA (button)");
         return false;
     }
+    TmrMouse.Attach(window_);
     RefreshFace();
     return true;
 }
 
 void Command::Initialize() {
     logic_.Initialize();
-    if (window_ != nullptr && SetTimer(window_, kMouseTimer, kMouseTimerInterval, nullptr) == 0) {
-        saver::ReportFailure("SetTimer (button)");
-    }
+    TmrMouse.SetEnabled(true);
 }
 
 void Command::SetCaption(const std::string& New_Caption) {
-    caption_ = New_Caption;
+    LblMsg.text = New_Caption;
     Report("Caption");
     if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
 }
@@ -98,11 +91,11 @@ void Command::SetFont(const FontDescription& New_Font) {
 
 COLORREF Command::FontColour() {
     RefreshFace();
-    return fontColour_;
+    return LblMsg.colour;
 }
 
 void Command::SetFontColour(COLORREF New_FontColour) {
-    fontColour_ = New_FontColour;
+    LblMsg.colour = New_FontColour;
     RefreshFace();
     Report("FontColour");
 }
@@ -139,10 +132,10 @@ void Command::SetVisible(bool New_Visible) {
 void Command::WriteProperties(PropertyBag& bag, const FontDescription& ambient) const {
     CommandProperties properties;
     properties.enabled = logic_.Enabled();
-    properties.caption = caption_;
+    properties.caption = LblMsg.text;
     properties.firstRun = logic_.FirstRun();
     properties.font = font_;
-    properties.fontColour = fontColour_;
+    properties.fontColour = LblMsg.colour;
     properties.visible = opaque_ ? 1 : 0;
     WriteCommandProperties(bag, properties, ambient);
 }
@@ -154,15 +147,16 @@ void Command::Report(const char* property) {
 void Command::SetFontObject() {
     if (fontObject_ != nullptr) DeleteObject(fontObject_);
     fontObject_ = CreateLayoutFont(font_);
+    LblMsg.font = fontObject_;
 }
 
 void Command::ShowEnabledState() {
     if (logic_.Enabled()) {
         PaintFace(Face::Normal);
-        captionEnabled_ = true;
+        LblMsg.enabled = true;
     } else {
         PaintFace(Face::Disable);
-        captionEnabled_ = false;
+        LblMsg.enabled = false;
     }
     if (window_ != nullptr) {
         // The window follows, so that the system and its tools see the state.
@@ -173,8 +167,8 @@ void Command::ShowEnabledState() {
 
 void Command::RefreshFace() {
     if (!logic_.Enabled()) return;
-    captionEnabled_ = true;
-    if (logic_.FirstRun() == 0) fontColour_ = RGB(0, 0, 0);
+    LblMsg.enabled = true;
+    if (logic_.FirstRun() == 0) LblMsg.colour = RGB(0, 0, 0);
     PaintFace(Face::Normal);
 }
 
@@ -189,25 +183,17 @@ void Command::PaintFace(Face face) {
     FillGradient(inverted);
 
     const HBITMAP picture = StatePicture(face);
-    const HDC source = picture != nullptr ? CreateCompatibleDC(dc) : nullptr;
-    if (source != nullptr) {
-        const HGDIOBJ previous = SelectObject(source, picture);
-        const int twipsX = forms::TwipsPerPixelX();
-        const int twipsY = forms::TwipsPerPixelY();
-        const int width = face_.Width() * twipsX;
-        const int height = face_.Height() * twipsY;
-        SetStretchBltMode(dc, COLORONCOLOR);
-        for (const Slice& slice : FaceSlices(width, height)) {
-            if (slice.destination.width <= 0 || slice.destination.height <= 0) continue;
-            StretchBlt(dc, slice.destination.x / twipsX, slice.destination.y / twipsY,
-                       slice.destination.width / twipsX, slice.destination.height / twipsY, source,
-                       slice.source.x / kPictureTwipsPerPixel,
-                       slice.source.y / kPictureTwipsPerPixel,
-                       slice.source.width / kPictureTwipsPerPixel,
-                       slice.source.height / kPictureTwipsPerPixel, SRCCOPY);
-        }
-        SelectObject(source, previous);
-        DeleteDC(source);
+    const int twipsX = forms::TwipsPerPixelX();
+    const int twipsY = forms::TwipsPerPixelY();
+    const auto pixels = [](const TwipRect& rect, int perX, int perY) {
+        const int x = rect.x / perX;
+        const int y = rect.y / perY;
+        return RECT{x, y, x + rect.width / perX, y + rect.height / perY};
+    };
+    for (const Slice& slice : FaceSlices(face_.Width() * twipsX, face_.Height() * twipsY)) {
+        if (slice.destination.width <= 0 || slice.destination.height <= 0) continue;
+        forms::DrawPicture(dc, picture, pixels(slice.destination, twipsX, twipsY),
+                           pixels(slice.source, kPictureTwipsPerPixel, kPictureTwipsPerPixel));
     }
     InvalidateRect(window_, nullptr, FALSE);
     PlaceCaption();
@@ -230,7 +216,7 @@ void Command::FillGradient(bool inverted) {
     vertices[1].Blue = colours.bottom.blue;
     GRADIENT_RECT rect{0, 1};
     if (!GradientFill(face_.Dc(), vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V)) {
-        saver::ReportFailure("GradientFill");
+        forms::ReportFailure("GradientFill");
     }
 }
 
@@ -251,8 +237,8 @@ void Command::PlaceCaption() {
     const int twipsY = forms::TwipsPerPixelY();
     const int top = CaptionTop(client.bottom * twipsY, lineHeight * twipsY) / twipsY;
     const RECT place{0, top, client.right, top + lineHeight};
-    if (!EqualRect(&place, &captionPlace_)) {
-        captionPlace_ = place;
+    if (!EqualRect(&place, &LblMsg.place)) {
+        LblMsg.place = place;
         InvalidateRect(window_, nullptr, FALSE);
     }
 }
@@ -287,7 +273,9 @@ void Command::OnMouseUp(MouseButton button) {
     if (release.click && Click) Click();
 }
 
-void Command::OnTimer() {
+// The cursor over the caption is over the control: the caption has no
+// window of its own.
+void Command::LeaveCheck() {
     POINT cursor{};
     bool over = false;
     if (GetCursorPos(&cursor)) over = WindowFromPoint(cursor) == window_;
@@ -309,28 +297,16 @@ LRESULT Command::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
-        case WM_PRINTCLIENT: {
-            PAINTSTRUCT paint{};
-            const HDC dc =
-                message == WM_PAINT ? BeginPaint(window_, &paint) : reinterpret_cast<HDC>(wParam);
-            if (dc != nullptr) {
+        case WM_PRINTCLIENT:
+            forms::Paint(window_, message, wParam, [this](HDC dc) {
                 if (opaque_) {
                     face_.CopyTo(dc);
                 } else {
                     ShowParentThrough(dc);
                 }
-                Label caption;
-                caption.place = captionPlace_;
-                caption.text = caption_;
-                caption.font = fontObject_;
-                caption.colour = fontColour_;
-                caption.centred = true;
-                caption.enabled = captionEnabled_;
-                DrawLabel(dc, caption);
-            }
-            if (message == WM_PAINT) EndPaint(window_, &paint);
+                forms::DrawLabel(dc, LblMsg);
+            });
             return 0;
-        }
         case WM_MOUSEMOVE:
             PaintFace(logic_.MouseMove());
             return 0;
@@ -359,11 +335,11 @@ LRESULT Command::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             PaintFace(logic_.LostFocus());
             return 0;
         case WM_TIMER:
-            if (wParam == kMouseTimer) OnTimer();
+            TmrMouse.Tick(wParam);
             return 0;
         case WM_NCDESTROY: {
             const HWND window = window_;
-            KillTimer(window, kMouseTimer);
+            TmrMouse.Attach(nullptr);
             window_ = nullptr;
             return DefWindowProcA(window, message, wParam, lParam);
         }

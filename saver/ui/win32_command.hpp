@@ -5,9 +5,11 @@
 #include <functional>
 #include <string>
 
+#include "forms/win32_controls.hpp"
+#include "forms/win32_drawing.hpp"
+#include "forms/win32_forms.hpp"
 #include "ui/command_logic.hpp"
 #include "ui/property_bag.hpp"
-#include "ui/win32_drawing.hpp"
 
 // The program's own push button: a face of six state pictures stretched
 // around a painted gradient, a centred caption that counts as the button, a
@@ -27,10 +29,10 @@ class Command {
                 const FontDescription& ambient);
     HWND Window() const { return window_; }
 
-    // Arms the control: state Normal, and the timer at 100 ms.
+    // Arms the control: state Normal, and TmrMouse started.
     void Initialize();
 
-    std::string Caption() const { return caption_; }
+    std::string Caption() const { return LblMsg.text; }
     void SetCaption(const std::string& New_Caption);
     FontDescription Font() const { return font_; }
     void SetFont(const FontDescription& New_Font);
@@ -66,18 +68,18 @@ class Command {
 
     void OnMouseDown(MouseButton button);
     void OnMouseUp(MouseButton button);
-    void OnTimer();
+    void LeaveCheck();
 
     HWND window_ = nullptr;
     CommandLogic logic_;
-    std::string caption_ = "Command";
+    // The caption, centred; its font is the control's own (fontObject_).
+    forms::Label LblMsg{{0, 0, 0, 0}, "Command", nullptr, RGB(0, 0, 0), true};
     FontDescription font_;
     HFONT fontObject_ = nullptr;
-    COLORREF fontColour_ = RGB(0, 0, 0);
     bool opaque_ = true;
-    bool captionEnabled_ = true;
-    RECT captionPlace_{0, 0, 0, 0};
-    BackBuffer face_;
+    // Notices the mouse leaving, which sends the control no message.
+    forms::Timer TmrMouse{100, false, [this] { LeaveCheck(); }};
+    forms::BackBuffer face_;
 };
 
 }  // namespace vorlune::ui

@@ -1,5 +1,5 @@
-// The settings dialog "<Vorlune>": the music kind, the CD track to repeat
-// and the music file, saved to Vorlune.ini by 設定.
+// The settings dialog Vorlune_P, "<Vorlune>": the music kind, the CD track
+// to repeat and the music file, saved to Vorlune.ini by 設定.
 #include "ui/win32_settings_dialog.hpp"
 
 #include <commdlg.h>
@@ -9,29 +9,34 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
+#include "forms/win32_controls.hpp"
+#include "forms/win32_drawing.hpp"
+#include "forms/win32_failure.hpp"
+#include "forms/win32_forms.hpp"
+#include "forms/win32_picture.hpp"
 #include "frame/win32_error.hpp"
+#include "resources/shell_resources.h"
 #include "shell/settings_rules.hpp"
 #include "shell/settings_values.hpp"
 #include "shell/shell_names.hpp"
 #include "shell/win32_animation.hpp"
-#include "shell/win32_failure.hpp"
-#include "shell/win32_forms.hpp"
 #include "shell/win32_settings_store.hpp"
-#include "shell_resources.h"
 #include "ui/dialog_rules.hpp"
 #include "ui/win32_command.hpp"
-#include "ui/win32_drawing.hpp"
+#include "ui/win32_font.hpp"
 
 namespace vorlune::saver {
 
 namespace {
 
+using forms::Label;
+using forms::PixelRect;
+using forms::ReportFailure;
 using ui::Command;
 using ui::FontDescription;
-using ui::Label;
-using ui::PixelRect;
 
 // The maker, as the credit line and the home-page link show it.
 constexpr char kCredit[] = "Designed by Vorlune Ver.1.0.0";
@@ -60,15 +65,8 @@ ui::PropertyBag ButtonLayout(const char* caption, int width, int height) {
     return bag;
 }
 
-HBITMAP LoadPicture(int id) {
-    const auto picture = static_cast<HBITMAP>(LoadImageA(
-        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (picture == nullptr) ReportFailure("LoadImageA (option mark)");
-    return picture;
-}
-
 // One horizontal line per pixel row, 0 to the client height inclusive.
-void PaintGradient(ui::BackBuffer& buffer, bool panel) {
+void PaintGradient(forms::BackBuffer& buffer, bool panel) {
     const HDC dc = buffer.Dc();
     if (dc == nullptr) return;
     const int height = buffer.Height();
@@ -82,83 +80,78 @@ void PaintGradient(ui::BackBuffer& buffer, bool panel) {
     SelectObject(dc, previous);
 }
 
-void DrawPictureAt(HDC dc, HBITMAP picture, const RECT& place) {
-    BITMAP size{};
-    if (picture == nullptr || GetObjectA(picture, sizeof(size), &size) == 0) return;
-    const HDC source = CreateCompatibleDC(dc);
-    if (source == nullptr) return;
-    const HGDIOBJ previous = SelectObject(source, picture);
-    BitBlt(dc, place.left, place.top, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
-    SelectObject(source, previous);
-    DeleteDC(source);
+// RECT (left, top, right, bottom) to place and size.
+void MoveTo(forms::Control& control, const RECT& place) {
+    control.Move(place.left, place.top, place.right - place.left, place.bottom - place.top);
 }
 
-class SettingsDialog final : public forms::Form {
+class Vorlune_P final : public forms::Form {
   public:
-    SettingsDialog() : Form(kSettingsCaption) {
+    Vorlune_P() : Form(kSettingsCaption) {
         SetWindowStyle(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_WINDOWEDGE);
+        MoveTo(Pic_C, PixelRect(180, 240, 7035, 2475));
+        Pic_C.Draw = [this](HDC dc) { Pic_C_Paint(dc); };
+        Pic_C.MouseDown = [this](POINT point) { Pic_C_MouseDown(point); };
     }
-    ~SettingsDialog() override {
+    ~Vorlune_P() override {
         for (const HGDIOBJ made :
              {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(underlined_),
-              static_cast<HGDIOBJ>(notChosen_), static_cast<HGDIOBJ>(chosen_)}) {
+              static_cast<HGDIOBJ>(Img_Ra[0]), static_cast<HGDIOBJ>(Img_Ra[1])}) {
             if (made != nullptr) DeleteObject(made);
         }
         if (hand_ != nullptr) DestroyCursor(hand_);
     }
 
-    // The first control in the tab order that takes the focus: the panel
-    // (the labels before it cannot).
+    // The first control in the tab order that takes the focus: Pic_C (the
+    // labels before it cannot).
     void FocusFirstControl() const {
-        if (panel_ != nullptr) SetFocus(panel_);
+        if (Pic_C.Window() != nullptr) SetFocus(Pic_C.Window());
     }
 
   protected:
     void Form_Load() override;
+    void Form_Resize() override;
+    void Form_Paint(HDC dc) override;
     void Form_Unload(bool& cancel) override;
     bool Form_Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
+    void LoadFontsAndPictures();
+    void LayOutLabels();
     void CreateControls();
     void SizeToLayout();
     void Place();
-    void ShowKindMarks(std::int16_t kind);
-    void ChooseKind(int kind);
-    void ChooseFile();
-    void Save();
-    void OpenHomePage();
-    void Resize();
+    void ShowKind(std::int16_t kind);
+    void ChooseKind(int index);
+    void Pic_C_Paint(HDC dc);
+    void Pic_C_MouseDown(POINT point);
+    void Cmd_File_Click();
+    void Cmd_Set_Click();
+    void lbl_URL_Click();
 
-    bool PanelMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    static LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void PaintSurface(HWND window, HDC dc, bool panel);
+    // The controls by their names in the layout. Pic_C, Cmd_File and
+    // lbl_Fname are the only members, index 0, of their control arrays.
+    forms::PictureBox Pic_C{*this};
+    RECT Shape3{};             // (3) the frame around the heading
+    std::map<int, Label> lbl;  // (15) the heading, (14) the repeat text, (7) the credit
+    std::array<forms::DrawnImage, 3> Img_BGM{};  // the option marks, by music kind
+    std::array<Label, 3> lbl_BGM{};              // and their texts
+    HWND BGM_Repeat = nullptr;                   // the combo box
+    Command Cmd_File;
+    Label lbl_Fname;
+    Label lbl_URL;
+    Command Cmd_Set;
+    Command Cmd_Can;
+    std::array<HBITMAP, 2> Img_Ra{};  // the marks' pictures: (0) not chosen, (1) chosen
 
-    HWND panel_ = nullptr;   // Pic_C (0)
-    HWND repeat_ = nullptr;  // BGM_Repeat
     HFONT font_ = nullptr;
     HFONT underlined_ = nullptr;
     HCURSOR hand_ = nullptr;
-    HBITMAP notChosen_ = nullptr;     // Img_Ra (0)
-    HBITMAP chosen_ = nullptr;        // Img_Ra (1)
-    std::array<HBITMAP, 3> marks_{};  // what Img_BGM (0..2) show
-    std::array<RECT, 3> markPlaces_{};
-    std::array<Label, 3> kindLabels_{};  // lbl_BGM (0..2)
-    Label heading_;                      // lbl (15)
-    Label repeatLabel_;                  // lbl (14)
-    Label fileLabel_;                    // lbl_Fname (0)
-    Label credit_;                       // lbl (7)
-    Label homePage_;                     // lbl_URL
-    RECT headingFrame_{};                // Shape3 (3)
-    Command cmdFile_;
-    Command cmdSet_;
-    Command cmdCan_;
-    ui::BackBuffer formBack_;
-    ui::BackBuffer panelBack_;
-    bool homePagePressed_ = false;
+    forms::BackBuffer canvas_;  // the form's painted background
+    bool lbl_URL_pressed_ = false;
 };
 
-void SettingsDialog::CreateControls() {
-    const HWND form = Window();
+void Vorlune_P::LoadFontsAndPictures() {
     font_ = ui::CreateLayoutFont(LayoutFont());
     FontDescription underlined = LayoutFont();
     underlined.underline = true;
@@ -167,62 +160,59 @@ void SettingsDialog::CreateControls() {
                                             MAKEINTRESOURCEA(VORLUNE_HAND_CURSOR), IMAGE_CURSOR, 0,
                                             0, LR_DEFAULTCOLOR));
     if (hand_ == nullptr) ReportFailure("LoadImageA (hand cursor)");
-    notChosen_ = LoadPicture(VORLUNE_OPTION_OFF);
-    chosen_ = LoadPicture(VORLUNE_OPTION_ON);
+    Img_Ra[0] = forms::LoadResourceBitmap(VORLUNE_OPTION_OFF);
+    Img_Ra[1] = forms::LoadResourceBitmap(VORLUNE_OPTION_ON);
     const auto icon = static_cast<HICON>(LoadImageA(
         GetModuleHandleA(nullptr), MAKEINTRESOURCEA(VORLUNE_ICON), IMAGE_ICON, 32, 32, LR_SHARED));
-    if (icon != nullptr) SendMessageA(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    if (icon != nullptr) {
+        SendMessageA(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    }
+}
 
-    forms::RegisterWindowClass("VorlunePanel", PanelProcedure);
-    const RECT panel = PixelRect(180, 240, 7035, 2475);
-    // Tab goes through the panel's controls, then the form's buttons.
-    panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, "VorlunePanel", "",
-                             WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, panel.left, panel.top,
-                             panel.right - panel.left, panel.bottom - panel.top, form, nullptr,
-                             GetModuleHandleA(nullptr), this);
-    if (panel_ == nullptr) ReportFailure("CreateWindowExA (panel)");
-
-    headingFrame_ = PixelRect(300, 300, 1695, 315);
-    heading_ = Label{PixelRect(300, 360, 1665, 195), "BGM", font_, RGB(0, 0, 0), true};
+void Vorlune_P::LayOutLabels() {
+    Shape3 = PixelRect(300, 300, 1695, 315);
+    lbl[15] = Label{PixelRect(300, 360, 1665, 195), "BGM", font_, RGB(0, 0, 0), true};
     constexpr std::array<const char*, 3> kinds{"なし", "音楽CD", "MP3、WAV"};
     constexpr std::array<int, 3> kindTops{1140, 840, 1440};
     constexpr std::array<int, 3> kindWidths{330, 645, 900};
     for (std::size_t i = 0; i < kinds.size(); ++i) {
-        markPlaces_[i] = PixelRect(420, kindTops[i], 195, 195);
-        kindLabels_[i] = Label{PixelRect(660, kindTops[i], kindWidths[i], 195), kinds[i], font_};
+        Img_BGM[i].place = PixelRect(420, kindTops[i], 195, 195);
+        lbl_BGM[i] = Label{PixelRect(660, kindTops[i], kindWidths[i], 195), kinds[i], font_};
     }
-    repeatLabel_ = Label{PixelRect(2340, 840, 990, 195), "曲目をﾘﾋﾟｰﾄ", font_};
-    fileLabel_ = Label{PixelRect(1080, 1740, 5595, 495), "", font_};
-    fileLabel_.wordWrap = true;
-    fileLabel_.border = true;
-    credit_ = Label{PixelRect(180, 2880, 2475, 195), kCredit, font_, RGB(255, 255, 255)};
-    homePage_ = Label{PixelRect(180, 3120, 3105, 195), kHomePage, underlined_, RGB(255, 255, 255)};
+    lbl[14] = Label{PixelRect(2340, 840, 990, 195), "曲目をﾘﾋﾟｰﾄ", font_};
+    lbl_Fname = Label{PixelRect(1080, 1740, 5595, 495), "", font_};
+    lbl_Fname.wordWrap = true;
+    lbl_Fname.border = true;
+    lbl[7] = Label{PixelRect(180, 2880, 2475, 195), kCredit, font_, RGB(255, 255, 255)};
+    lbl_URL = Label{PixelRect(180, 3120, 3105, 195), kHomePage, underlined_, RGB(255, 255, 255)};
+}
 
+void Vorlune_P::CreateControls() {
     // The combo box: an editable text over a list. Its window's height
     // includes the dropped-down list.
     const RECT repeat = PixelRect(1680, 780, 615, 300);
-    repeat_ = CreateWindowExA(
+    BGM_Repeat = CreateWindowExA(
         WS_EX_CLIENTEDGE, "COMBOBOX", "",
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
         repeat.left, repeat.top, repeat.right - repeat.left, (repeat.bottom - repeat.top) * 8,
-        panel_, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (repeat_ == nullptr) ReportFailure("CreateWindowExA (combo box)");
-    if (repeat_ != nullptr && font_ != nullptr) {
-        SendMessageA(repeat_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        Pic_C.Window(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (BGM_Repeat == nullptr) ReportFailure("CreateWindowExA (combo box)");
+    if (BGM_Repeat != nullptr && font_ != nullptr) {
+        SendMessageA(BGM_Repeat, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     }
 
     const FontDescription& ambient = LayoutFont();
-    cmdFile_.Create(panel_, 420, 1740, 615, 315, ButtonLayout("...", 615, 315), ambient);
-    cmdSet_.Create(form, 4860, 3000, 1155, 375, ButtonLayout("設定", 1155, 375), ambient);
-    cmdCan_.Create(form, 6060, 3000, 1155, 375, ButtonLayout("ｷｬﾝｾﾙ", 1155, 375), ambient);
-    cmdFile_.Click = [this] { ChooseFile(); };
-    cmdSet_.Click = [this] { Save(); };
-    cmdCan_.Click = [this] { Unload(); };
+    Cmd_File.Create(Pic_C.Window(), 420, 1740, 615, 315, ButtonLayout("...", 615, 315), ambient);
+    Cmd_Set.Create(Window(), 4860, 3000, 1155, 375, ButtonLayout("設定", 1155, 375), ambient);
+    Cmd_Can.Create(Window(), 6060, 3000, 1155, 375, ButtonLayout("ｷｬﾝｾﾙ", 1155, 375), ambient);
+    Cmd_File.Click = [this] { Cmd_File_Click(); };
+    Cmd_Set.Click = [this] { Cmd_Set_Click(); };
+    Cmd_Can.Click = [this] { Unload(); };
 }
 
 // The client area of the layout, and the frame around it.
-void SettingsDialog::SizeToLayout() {
-    RECT frame{0, 0, ui::PixelsX(kClientWidth), ui::PixelsY(kClientHeight)};
+void Vorlune_P::SizeToLayout() {
+    RECT frame{0, 0, forms::PixelsX(kClientWidth), forms::PixelsY(kClientHeight)};
     const auto style = static_cast<DWORD>(GetWindowLongA(Window(), GWL_STYLE));
     const auto extended = static_cast<DWORD>(GetWindowLongA(Window(), GWL_EXSTYLE));
     if (!AdjustWindowRectEx(&frame, style, FALSE, extended)) ReportFailure("AdjustWindowRectEx");
@@ -231,7 +221,7 @@ void SettingsDialog::SizeToLayout() {
 }
 
 // Centred across, one third down, by the window's outer size.
-void SettingsDialog::Place() {
+void Vorlune_P::Place() {
     RECT outer{};
     if (!GetWindowRect(Window(), &outer)) return;
     const int twipsX = forms::TwipsPerPixelX();
@@ -244,35 +234,41 @@ void SettingsDialog::Place() {
     Move(place.x, place.y, width, height);
 }
 
-void SettingsDialog::ShowKindMarks(std::int16_t kind) {
-    marks_.fill(notChosen_);
-    // A kind outside the three (a hand-edited file) marks none.
-    if (kind >= 0 && kind < static_cast<std::int16_t>(marks_.size())) {
-        marks_[static_cast<std::size_t>(kind)] = chosen_;
+// Applies a music kind to the controls: Cmd_File and BGM_Repeat off, the
+// kind's option mark chosen and the others not, then BGM_Repeat on for the
+// audio CD or Cmd_File on for a file. A kind outside the three (a
+// hand-edited file) marks none and leaves both off.
+void Vorlune_P::ShowKind(std::int16_t kind) {
+    Cmd_File.SetEnabled(false);
+    EnableWindow(BGM_Repeat, FALSE);
+    for (forms::DrawnImage& mark : Img_BGM) mark.picture = Img_Ra[0];
+    if (kind >= 0 && kind < static_cast<std::int16_t>(Img_BGM.size())) {
+        Img_BGM[static_cast<std::size_t>(kind)].picture = Img_Ra[1];
     }
-    if (panel_ != nullptr) InvalidateRect(panel_, nullptr, FALSE);
+    if (Pic_C.Window() != nullptr) InvalidateRect(Pic_C.Window(), nullptr, FALSE);
+    if (kind == kCdMusic) EnableWindow(BGM_Repeat, TRUE);
+    if (kind == kFileMusic) Cmd_File.SetEnabled(true);
 }
 
-void SettingsDialog::Form_Load() {
+void Vorlune_P::Form_Load() {
+    LoadFontsAndPictures();
+    LayOutLabels();
     CreateControls();
     SizeToLayout();
     Place();
     EnableTabNavigation();
-    cmdCan_.Initialize();
-    cmdSet_.Initialize();
-    cmdFile_.Initialize();
-    EnableWindow(repeat_, FALSE);
-    ShowKindMarks(BgmKind);
-    if (BgmKind == 1) EnableWindow(repeat_, TRUE);
-    cmdFile_.SetEnabled(BgmKind == 2);
-    SetWindowTextA(repeat_, ui::FormatHashHash(BgmRepeat).c_str());
+    Cmd_Can.Initialize();
+    Cmd_Set.Initialize();
+    Cmd_File.Initialize();
+    ShowKind(BgmKind);
+    SetWindowTextA(BGM_Repeat, ui::FormatHashHash(BgmRepeat).c_str());
     for (int entry = 0; entry < kRepeatEntries; ++entry) {
         const std::string text = ui::FormatHashHash(entry);
-        if (SendMessageA(repeat_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0) {
+        if (SendMessageA(BGM_Repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0) {
             ReportFailure("CB_ADDSTRING");
         }
     }
-    fileLabel_.text = BgmFile;
+    lbl_Fname.text = BgmFile;
     POINT cursor{};
     if (GetCursorPos(&cursor)) {
         AnimAnchor = {static_cast<std::int16_t>(cursor.x), static_cast<std::int16_t>(cursor.y)};
@@ -283,20 +279,52 @@ void SettingsDialog::Form_Load() {
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
 }
 
-void SettingsDialog::Form_Unload(bool& /*cancel*/) {
+void Vorlune_P::Form_Unload(bool& /*cancel*/) {
     AnimateClose(Window());
 }
 
-void SettingsDialog::ChooseKind(int kind) {
-    BgmKind = static_cast<std::int16_t>(kind);
-    cmdFile_.SetEnabled(false);
-    EnableWindow(repeat_, FALSE);
-    ShowKindMarks(BgmKind);
-    if (kind == 1) EnableWindow(repeat_, TRUE);
-    if (kind == 2) cmdFile_.SetEnabled(true);
+void Vorlune_P::Form_Resize() {
+    if (canvas_.Fit(Window())) PaintGradient(canvas_, false);
+    if (Pic_C.Window() != nullptr && Pic_C.Canvas().Fit(Pic_C.Window())) {
+        PaintGradient(Pic_C.Canvas(), true);
+    }
+    InvalidateRect(Window(), nullptr, FALSE);
+    if (Pic_C.Window() != nullptr) InvalidateRect(Pic_C.Window(), nullptr, FALSE);
 }
 
-void SettingsDialog::ChooseFile() {
+void Vorlune_P::Form_Paint(HDC dc) {
+    canvas_.CopyTo(dc);
+    forms::DrawLabel(dc, lbl[7]);
+    forms::DrawLabel(dc, lbl_URL);
+}
+
+void Vorlune_P::Pic_C_Paint(HDC dc) {
+    FrameRect(dc, &Shape3, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    forms::DrawLabel(dc, lbl[15]);
+    for (std::size_t i = 0; i < Img_BGM.size(); ++i) {
+        forms::DrawImage(dc, Img_BGM[i]);
+        forms::DrawLabel(dc, lbl_BGM[i]);
+    }
+    forms::DrawLabel(dc, lbl[14]);
+    forms::DrawLabel(dc, lbl_Fname);
+}
+
+// Any mouse button on an option mark or its text chooses that kind.
+void Vorlune_P::Pic_C_MouseDown(POINT point) {
+    for (std::size_t i = 0; i < Img_BGM.size(); ++i) {
+        if (forms::Contains(Img_BGM[i].place, point) || forms::Contains(lbl_BGM[i].place, point)) {
+            ChooseKind(static_cast<int>(i));
+            return;
+        }
+    }
+}
+
+void Vorlune_P::ChooseKind(int index) {
+    BgmKind = static_cast<std::int16_t>(index);
+    ShowKind(BgmKind);
+}
+
+void Vorlune_P::Cmd_File_Click() {
     char file[256] = {};
     char title[256] = {};
     static constexpr char kFilter[] = "BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0";
@@ -323,14 +351,14 @@ void SettingsDialog::ChooseFile() {
         return;
     }
     BgmFile = file;  // up to its first NUL
-    fileLabel_.text = BgmFile;
-    if (panel_ != nullptr) InvalidateRect(panel_, nullptr, FALSE);
+    lbl_Fname.text = BgmFile;
+    if (Pic_C.Window() != nullptr) InvalidateRect(Pic_C.Window(), nullptr, FALSE);
     BgmFolder = FolderOf(BgmFile);
 }
 
 // Writes the three keys; the first write that fails is told to the user and
 // the dialog stays open with everything as it was typed.
-void SettingsDialog::Save() {
+void Vorlune_P::Cmd_Set_Click() {
     const std::string ini = ProgramFolder() + kIniName;
     const auto write = [&](const char* key, const std::string& value) {
         if (WriteIni(kSection, key, value, ini)) return true;
@@ -342,14 +370,14 @@ void SettingsDialog::Save() {
     };
     if (!write(kKindKey, FormatIniNumber(BgmKind))) return;
     char typed[256] = {};
-    GetWindowTextA(repeat_, typed, sizeof(typed));
+    GetWindowTextA(BGM_Repeat, typed, sizeof(typed));
     BgmRepeat = ui::RepeatFromText(typed);
     if (!write(kRepeatKey, FormatIniNumber(BgmRepeat))) return;
     if (!write(kFileKey, BgmFile)) return;
     Unload();
 }
 
-void SettingsDialog::OpenHomePage() {
+void Vorlune_P::lbl_URL_Click() {
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(Window(), "open", kHomePage, "", "", SW_SHOWNORMAL));
@@ -357,67 +385,14 @@ void SettingsDialog::OpenHomePage() {
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
 }
 
-void SettingsDialog::Resize() {
-    if (formBack_.Fit(Window())) PaintGradient(formBack_, false);
-    if (panel_ != nullptr && panelBack_.Fit(panel_)) PaintGradient(panelBack_, true);
-    InvalidateRect(Window(), nullptr, FALSE);
-    if (panel_ != nullptr) InvalidateRect(panel_, nullptr, FALSE);
-}
-
-void SettingsDialog::PaintSurface(HWND window, HDC dc, bool panel) {
-    // Into a buffer of the window's size first, so nothing flickers.
-    RECT client{};
-    GetClientRect(window, &client);
-    const HDC compose = CreateCompatibleDC(dc);
-    const HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    if (compose == nullptr || bitmap == nullptr) {
-        if (compose != nullptr) DeleteDC(compose);
-        if (bitmap != nullptr) DeleteObject(bitmap);
-        (panel ? panelBack_ : formBack_).CopyTo(dc);
-        return;
-    }
-    const HGDIOBJ previous = SelectObject(compose, bitmap);
-    if (panel) {
-        panelBack_.CopyTo(compose);
-        FrameRect(compose, &headingFrame_, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        ui::DrawLabel(compose, heading_);
-        for (std::size_t i = 0; i < marks_.size(); ++i) {
-            DrawPictureAt(compose, marks_[i], markPlaces_[i]);
-            ui::DrawLabel(compose, kindLabels_[i]);
-        }
-        ui::DrawLabel(compose, repeatLabel_);
-        ui::DrawLabel(compose, fileLabel_);
-    } else {
-        formBack_.CopyTo(compose);
-        ui::DrawLabel(compose, credit_);
-        ui::DrawLabel(compose, homePage_);
-    }
-    BitBlt(dc, 0, 0, client.right, client.bottom, compose, 0, 0, SRCCOPY);
-    SelectObject(compose, previous);
-    DeleteObject(bitmap);
-    DeleteDC(compose);
-}
-
-bool SettingsDialog::Form_Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+// lbl_URL: the hand pointer over it, and a click on it.
+bool Vorlune_P::Form_Message(UINT message, WPARAM /*wParam*/, LPARAM lParam, LRESULT& result) {
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-        case WM_SIZE:
-            Resize();
-            return false;
-        case WM_PAINT:
-        case WM_PRINTCLIENT: {
-            PAINTSTRUCT paint{};
-            const HDC dc =
-                message == WM_PAINT ? BeginPaint(Window(), &paint) : reinterpret_cast<HDC>(wParam);
-            if (dc != nullptr) PaintSurface(Window(), dc, false);
-            if (message == WM_PAINT) EndPaint(Window(), &paint);
-            result = 0;
-            return true;
-        }
         case WM_SETCURSOR: {
             POINT cursor{};
             if (LOWORD(lParam) == HTCLIENT && hand_ != nullptr && GetCursorPos(&cursor) &&
-                ScreenToClient(Window(), &cursor) && ui::Contains(homePage_.place, cursor)) {
+                ScreenToClient(Window(), &cursor) && forms::Contains(lbl_URL.place, cursor)) {
                 SetCursor(hand_);
                 result = TRUE;
                 return true;
@@ -425,83 +400,21 @@ bool SettingsDialog::Form_Message(UINT message, WPARAM wParam, LPARAM lParam, LR
             return false;
         }
         case WM_LBUTTONDOWN:
-            homePagePressed_ = ui::Contains(homePage_.place, point);
+            lbl_URL_pressed_ = forms::Contains(lbl_URL.place, point);
             return false;
         case WM_LBUTTONUP:
-            if (homePagePressed_ && ui::Contains(homePage_.place, point)) OpenHomePage();
-            homePagePressed_ = false;
+            if (lbl_URL_pressed_ && forms::Contains(lbl_URL.place, point)) lbl_URL_Click();
+            lbl_URL_pressed_ = false;
             return false;
         default:
             return false;
     }
-}
-
-bool SettingsDialog::PanelMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    switch (message) {
-        case WM_ERASEBKGND:
-            result = 1;
-            return true;
-        case WM_PAINT:
-        case WM_PRINTCLIENT: {
-            PAINTSTRUCT paint{};
-            const HDC dc =
-                message == WM_PAINT ? BeginPaint(panel_, &paint) : reinterpret_cast<HDC>(wParam);
-            if (dc != nullptr) PaintSurface(panel_, dc, true);
-            if (message == WM_PAINT) EndPaint(panel_, &paint);
-            result = 0;
-            return true;
-        }
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            // Any button chooses the kind of the mark or label under it.
-            for (std::size_t i = 0; i < marks_.size(); ++i) {
-                if (ui::Contains(markPlaces_[i], point) ||
-                    ui::Contains(kindLabels_[i].place, point)) {
-                    ChooseKind(static_cast<int>(i));
-                    break;
-                }
-            }
-            SetFocus(panel_);
-            result = 0;
-            return true;
-        case WM_GETDLGCODE:
-            // The panel itself takes Tab: on into its own controls.
-            result = DLGC_WANTTAB;
-            return true;
-        case WM_KEYDOWN:
-            if (wParam == VK_TAB) {
-                const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-                HWND next = back ? nullptr : GetNextDlgTabItem(panel_, nullptr, FALSE);
-                if (next == nullptr || !IsChild(panel_, next)) {
-                    next = GetNextDlgTabItem(Window(), panel_, back ? TRUE : FALSE);
-                }
-                if (next != nullptr) SetFocus(next);
-                result = 0;
-                return true;
-            }
-            return false;
-        default:
-            return false;
-    }
-}
-
-LRESULT CALLBACK SettingsDialog::PanelProcedure(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-    auto* dialog = forms::OwnerOf<SettingsDialog>(window, message, lParam);
-    LRESULT result = 0;
-    if (dialog != nullptr && dialog->panel_ == window &&
-        dialog->PanelMessage(message, wParam, lParam, result)) {
-        return result;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace
 
 void ShowSettingsDialogModal() {
-    static SettingsDialog dialog;
+    static Vorlune_P dialog;
     dialog.Show();
     if (!dialog.Loaded()) return;
     dialog.FocusFirstControl();

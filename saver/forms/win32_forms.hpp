@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-// A small forms layer for the shell: hidden top-level forms known by their
-// captions, load, query-unload and unload events, timers, image controls,
-// twip-based positions, and the end of the program with its last form.
+// A small forms runtime: top-level forms known by their captions, with load,
+// query-unload and unload events, timers, controls, twip-based positions,
+// and the end of the program with its last form.
 namespace vorlune::forms {
 
 // Why a form is being unloaded.
@@ -20,8 +20,15 @@ enum class UnloadMode {
     FormOwner = 5,        // the window was destroyed with its parent
 };
 
+// The program names the window classes of its forms and controls: each is
+// this prefix followed by the kind of window ("Form", "Image", "Panel", and
+// the kinds of the program's own controls). Set it before the first form
+// loads; it is empty until then.
+void SetClassPrefix(std::string prefix);
+std::string ClassName(const char* kind);
+
 // Registers a window class of this program, once; the failure is traced.
-void RegisterWindowClass(const char* name, WNDPROC procedure);
+void RegisterWindowClass(const std::string& name, WNDPROC procedure);
 
 // The object a window of ours was made for: handed over as the creation
 // parameter, kept in the window's user data from WM_NCCREATE on.
@@ -38,52 +45,68 @@ Owner* OwnerOf(HWND window, UINT message, LPARAM lParam) {
 // Twips (1/1440 inch) per screen pixel, from the screen's dots per inch.
 int TwipsPerPixelX();
 int TwipsPerPixelY();
+// Twips to pixels on this screen, and a place and size in twips to pixels.
+int PixelsX(int twips);
+int PixelsY(int twips);
+RECT PixelRect(int left, int top, int width, int height);
 
 class Form;
 
-// A timer of a form. It ticks on the form's thread while the form is loaded,
-// it is enabled and its interval is not 0.
+// A timer of a form or of a control. It ticks on the thread of the window it
+// is attached to while it is enabled and its interval is not 0.
 class Timer {
   public:
+    // A timer of the form: attached while the form is loaded.
     Timer(Form& form, std::uint32_t interval, bool enabled, std::function<void()> onTick);
+    // A timer of a control, which attaches it to its window and hands it
+    // the window's WM_TIMER messages.
+    Timer(std::uint32_t interval, bool enabled, std::function<void()> onTick);
+    ~Timer();
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
 
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
-    std::uint32_t Interval() const { return interval_; }
-    void SetInterval(std::uint32_t interval);
+
+    // The window whose WM_TIMER carries the ticks; null stops the timer.
+    void Attach(HWND window);
+    // Runs one tick when a WM_TIMER's identifier is this timer's.
+    void Tick(WPARAM id);
 
   private:
-    friend class Form;
     void Arm();
+    UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
 
-    Form& form_;
-    UINT_PTR id_;
+    HWND window_ = nullptr;
     std::uint32_t interval_;
     bool enabled_;
     std::function<void()> onTick_;
 };
 
-// An image control: a child window that draws its picture at its natural
-// size from its top-left corner and black elsewhere. Positions in pixels.
-class Image {
+// A control of a form: a child window made when the form loads, placed in
+// pixels of the form's client area.
+class Control {
   public:
-    explicit Image(Form& form);
-    Image(const Image&) = delete;
-    Image& operator=(const Image&) = delete;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control();
 
-    void SetPicture(HBITMAP picture);  // not owned
     void Move(int left, int top, int width, int height);
     HWND Window() const { return window_; }
 
+  protected:
+    explicit Control(Form& form);
+    // Makes the window, of class "<prefix><kind>", at the control's place.
+    void CreateWindowOf(HWND form, const char* kind, DWORD style, DWORD extendedStyle,
+                        WNDPROC procedure);
+    // The window's end, at WM_NCDESTROY.
+    void Destroyed() { window_ = nullptr; }
+
   private:
     friend class Form;
-    void Create(HWND parent);
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void Create(HWND form) = 0;
 
     HWND window_ = nullptr;
-    HBITMAP picture_ = nullptr;
     RECT place_{0, 0, 0, 0};
 };
 
@@ -105,7 +128,6 @@ class Form {
 
     bool Loaded() const { return window_ != nullptr; }
     HWND Window() const { return window_; }
-    const std::string& Caption() const { return caption_; }
 
     // Place and size in twips, in the parent's client area (the screen for a
     // top-level form).
@@ -122,19 +144,24 @@ class Form {
     // stops, into children marked WS_EX_CONTROLPARENT.
     void EnableTabNavigation();
 
-    // A message the form handles itself, before the layer: true when it did,
-    // with the result to return. The layer still sees WM_CLOSE and WM_DESTROY.
+    // A message the form handles itself, before the runtime: true when it
+    // did, with the result to return. The runtime still sees WM_CLOSE and
+    // WM_DESTROY.
     virtual bool Form_Message(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
                               LRESULT& /*result*/) {
         return false;
     }
     virtual void Form_Load() {}
+    // The loaded form's client area changed its size.
+    virtual void Form_Resize() {}
+    // Draws the whole client area. By default black, with the picture.
+    virtual void Form_Paint(HDC dc);
     virtual void Form_QueryUnload(bool& /*cancel*/, UnloadMode /*mode*/) {}
     virtual void Form_Unload(bool& /*cancel*/) {}
 
   private:
     friend class Timer;
-    friend class Image;
+    friend class Control;
 
     // Raises the two unload events; true when the unload goes ahead.
     bool RaiseUnload(UnloadMode mode, bool mayCancel);
@@ -148,7 +175,7 @@ class Form {
     HBITMAP picture_ = nullptr;
     bool unloading_ = false;
     std::vector<Timer*> timers_;
-    std::vector<Image*> images_;
+    std::vector<Control*> controls_;
 };
 
 // Runs the message loop until the last loaded form has unloaded.

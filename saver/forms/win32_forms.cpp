@@ -1,18 +1,18 @@
-#include "shell/win32_forms.hpp"
+#include "forms/win32_forms.hpp"
 
 #include <utility>
 
-#include "shell/win32_failure.hpp"
+#include "forms/win32_drawing.hpp"
+#include "forms/win32_failure.hpp"
 
 namespace vorlune::forms {
 
 namespace {
 
-constexpr char kFormClass[] = "VorluneForm";
-constexpr char kImageClass[] = "VorluneImage";
 // A window property: the form's controls take Tab from the message loop.
-constexpr char kTabNavigation[] = "VorluneTabNavigation";
+constexpr char kTabNavigation[] = "FormsTabNavigation";
 
+std::string classPrefix;
 int loadedForms = 0;
 
 int TwipsPerPixel(int axis) {
@@ -23,47 +23,26 @@ int TwipsPerPixel(int axis) {
     return (1440 + dotsPerInch / 2) / dotsPerInch;
 }
 
-// Black, with the picture at its natural size in the top-left corner.
-void DrawPicture(HWND window, HDC dc, HBITMAP picture) {
-    RECT client{};
-    GetClientRect(window, &client);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    BITMAP size{};
-    if (picture != nullptr && GetObjectA(picture, sizeof(size), &size) != 0) {
-        const HDC source = CreateCompatibleDC(dc);
-        const HGDIOBJ previous = SelectObject(source, picture);
-        BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteDC(source);
-    }
-}
-
-// WM_PAINT, and WM_PRINTCLIENT for whoever wants the picture in a DC of theirs.
-void HandlePaint(HWND window, UINT message, WPARAM wParam, HBITMAP picture) {
-    if (message == WM_PRINTCLIENT) {
-        DrawPicture(window, reinterpret_cast<HDC>(wParam), picture);
-        return;
-    }
-    PAINTSTRUCT paint{};
-    const HDC dc = BeginPaint(window, &paint);
-    if (dc != nullptr) {
-        DrawPicture(window, dc, picture);
-        EndPaint(window, &paint);
-    }
-}
-
 }  // namespace
 
-void RegisterWindowClass(const char* name, WNDPROC procedure) {
+void SetClassPrefix(std::string prefix) {
+    classPrefix = std::move(prefix);
+}
+
+std::string ClassName(const char* kind) {
+    return classPrefix + kind;
+}
+
+void RegisterWindowClass(const std::string& name, WNDPROC procedure) {
     WNDCLASSA existing{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &existing)) return;
+    if (GetClassInfoA(GetModuleHandleA(nullptr), name.c_str(), &existing)) return;
     WNDCLASSA windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.lpszClassName = name;
-    if (!RegisterClassA(&windowClass)) vorlune::saver::ReportFailure("RegisterClassA");
+    windowClass.lpszClassName = name.c_str();
+    if (!RegisterClassA(&windowClass)) ReportFailure("RegisterClassA");
 }
 
 int TwipsPerPixelX() {
@@ -73,10 +52,28 @@ int TwipsPerPixelY() {
     return TwipsPerPixel(LOGPIXELSY);
 }
 
+int PixelsX(int twips) {
+    return twips / TwipsPerPixelX();
+}
+int PixelsY(int twips) {
+    return twips / TwipsPerPixelY();
+}
+RECT PixelRect(int left, int top, int width, int height) {
+    const int x = PixelsX(left);
+    const int y = PixelsY(top);
+    return RECT{x, y, x + PixelsX(width), y + PixelsY(height)};
+}
+
 Timer::Timer(Form& form, std::uint32_t interval, bool enabled, std::function<void()> onTick)
-    : form_(form), interval_(interval), enabled_(enabled), onTick_(std::move(onTick)) {
-    form_.timers_.push_back(this);
-    id_ = form_.timers_.size();
+    : Timer(interval, enabled, std::move(onTick)) {
+    form.timers_.push_back(this);
+}
+
+Timer::Timer(std::uint32_t interval, bool enabled, std::function<void()> onTick)
+    : interval_(interval), enabled_(enabled), onTick_(std::move(onTick)) {}
+
+Timer::~Timer() {
+    Attach(nullptr);
 }
 
 void Timer::SetEnabled(bool enabled) {
@@ -84,62 +81,27 @@ void Timer::SetEnabled(bool enabled) {
     Arm();
 }
 
-void Timer::SetInterval(std::uint32_t interval) {
-    interval_ = interval;
+void Timer::Attach(HWND window) {
+    if (window_ != nullptr && window_ != window) KillTimer(window_, Id());
+    window_ = window;
     Arm();
 }
 
+void Timer::Tick(WPARAM id) {
+    if (id == Id() && enabled_ && onTick_) onTick_();
+}
+
 void Timer::Arm() {
-    if (!form_.Loaded()) return;
+    if (window_ == nullptr) return;
     if (enabled_ && interval_ > 0) {
-        if (SetTimer(form_.Window(), id_, interval_, nullptr) == 0) {
-            vorlune::saver::ReportFailure("SetTimer");
-        }
+        if (SetTimer(window_, Id(), interval_, nullptr) == 0) ReportFailure("SetTimer");
     } else {
-        KillTimer(form_.Window(), id_);
+        KillTimer(window_, Id());
     }
 }
 
-Image::Image(Form& form) {
-    form.images_.push_back(this);
-}
-
-void Image::SetPicture(HBITMAP picture) {
-    picture_ = picture;
-    if (window_ != nullptr) InvalidateRect(window_, nullptr, TRUE);
-}
-
-void Image::Move(int left, int top, int width, int height) {
-    place_ = {left, top, left + width, top + height};
-    if (window_ != nullptr && !MoveWindow(window_, left, top, width, height, TRUE)) {
-        vorlune::saver::ReportFailure("MoveWindow");
-    }
-}
-
-void Image::Create(HWND parent) {
-    RegisterWindowClass(kImageClass, Procedure);
-    window_ = CreateWindowExA(0, kImageClass, "", WS_CHILD | WS_VISIBLE, place_.left, place_.top,
-                              place_.right - place_.left, place_.bottom - place_.top, parent,
-                              nullptr, GetModuleHandleA(nullptr), this);
-    if (window_ == nullptr) vorlune::saver::ReportFailure("CreateWindowExA (image)");
-}
-
-LRESULT CALLBACK Image::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* image = OwnerOf<Image>(window, message, lParam);
-    switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT:
-        case WM_PRINTCLIENT:
-            HandlePaint(window, message, wParam, image != nullptr ? image->picture_ : nullptr);
-            return 0;
-        case WM_NCDESTROY:
-            if (image != nullptr) image->window_ = nullptr;
-            break;
-        default:
-            break;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+Control::Control(Form& form) {
+    form.controls_.push_back(this);
 }
 
 Form::Form(std::string caption) : caption_(std::move(caption)) {}
@@ -154,19 +116,21 @@ Form::~Form() {
 
 void Form::Load() {
     if (Loaded()) return;
-    RegisterWindowClass(kFormClass, Procedure);
+    const std::string windowClass = ClassName("Form");
+    RegisterWindowClass(windowClass, Procedure);
     // A top-level window (borderless unless the form says otherwise), hidden
     // until shown.
-    window_ = CreateWindowExA(extendedStyle_, kFormClass, caption_.c_str(), style_ & ~WS_VISIBLE, 0,
-                              0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    window_ =
+        CreateWindowExA(extendedStyle_, windowClass.c_str(), caption_.c_str(), style_ & ~WS_VISIBLE,
+                        0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
     if (window_ == nullptr) {
-        vorlune::saver::ReportFailure("CreateWindowExA (form)");
+        ReportFailure("CreateWindowExA (form)");
         return;
     }
     ++loadedForms;
     unloading_ = false;
-    for (Image* image : images_) image->Create(window_);
-    for (Timer* timer : timers_) timer->Arm();
+    for (Control* control : controls_) control->Create(window_);
+    for (Timer* timer : timers_) timer->Attach(window_);
     Form_Load();
 }
 
@@ -187,13 +151,12 @@ void Form::Move(int left, int top, int width, int height) {
     const int x = TwipsPerPixelX();
     const int y = TwipsPerPixelY();
     if (!MoveWindow(window_, left / x, top / y, width / x, height / y, TRUE)) {
-        vorlune::saver::ReportFailure("MoveWindow");
+        ReportFailure("MoveWindow");
     }
 }
 
 void Form::EnableTabNavigation() {
-    if (Loaded() && !SetPropA(window_, kTabNavigation, window_))
-        vorlune::saver::ReportFailure("SetPropA");
+    if (Loaded() && !SetPropA(window_, kTabNavigation, window_)) ReportFailure("SetPropA");
 }
 
 void Form::SetWindowStyle(DWORD style, DWORD extendedStyle) {
@@ -204,6 +167,10 @@ void Form::SetWindowStyle(DWORD style, DWORD extendedStyle) {
 void Form::SetPicture(HBITMAP picture) {
     picture_ = picture;
     if (Loaded()) InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Form::Form_Paint(HDC dc) {
+    DrawOnBlack(window_, dc, picture_);
 }
 
 bool Form::RaiseUnload(UnloadMode mode, bool mayCancel) {
@@ -222,7 +189,7 @@ void Form::Destroyed() {
         unloading_ = true;
         RaiseUnload(UnloadMode::FormOwner, false);
     }
-    for (Timer* timer : timers_) KillTimer(window_, timer->id_);
+    for (Timer* timer : timers_) timer->Attach(nullptr);
     window_ = nullptr;
     if (--loadedForms == 0) PostQuitMessage(0);
 }
@@ -236,15 +203,17 @@ LRESULT CALLBACK Form::Procedure(HWND window, UINT message, WPARAM wParam, LPARA
     }
     switch (message) {
         case WM_TIMER:
-            for (Timer* timer : form->timers_) {
-                if (timer->id_ == wParam && timer->enabled_ && timer->onTick_) timer->onTick_();
-            }
+            for (Timer* timer : form->timers_) timer->Tick(wParam);
             return 0;
+        case WM_SIZE:
+            // Not while the window is being made: the form is not loaded yet.
+            if (form->Loaded()) form->Form_Resize();
+            break;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
         case WM_PRINTCLIENT:
-            HandlePaint(window, message, wParam, form->picture_);
+            Paint(window, message, wParam, [form](HDC dc) { form->Form_Paint(dc); });
             return 0;
         case WM_CLOSE:
             if (!form->unloading_ && form->RaiseUnload(UnloadMode::FormControlMenu, true)) {

@@ -2,7 +2,7 @@
 """Copies a C++ header, writing each non-ASCII character of its string
 literals as octal escapes of its code page 932 bytes.
 
-Clang takes no execution character set but UTF-8, so the fuzz build compiles
+Clang takes no execution character set but UTF-8, so a clang build compiles
 this copy where GCC compiles the original with -fexec-charset=CP932. Octal
 escapes, at most three digits each, cannot swallow the text that follows them.
 Non-ASCII text outside string literals is only allowed in // comments.

@@ -1,4 +1,4 @@
-#include "shell/win32_failure.hpp"
+#include "forms/win32_failure.hpp"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 
 #include "frame/win32_error.hpp"
 
-namespace vorlune::saver {
+namespace vorlune::forms {
 
 void ReportFailure(const char* call) {
     const DWORD code = GetLastError();
@@ -20,4 +20,4 @@ void ReportFailure(const char* call) {
     SetLastError(code);
 }
 
-}  // namespace vorlune::saver
+}  // namespace vorlune::forms

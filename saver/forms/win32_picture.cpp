@@ -1,13 +1,14 @@
-#include "shell/win32_picture.hpp"
+#include "forms/win32_picture.hpp"
 
 #include <ole2.h>
 #include <olectl.h>
 
 #include <cstring>
+#include <string>
 
-#include "shell/win32_failure.hpp"
+#include "forms/win32_failure.hpp"
 
-namespace vorlune::saver {
+namespace vorlune::forms {
 
 namespace {
 
@@ -43,9 +44,23 @@ IStream* ResourceStream(int id, LONG& size) {
     return stream;
 }
 
+// The pictures are decoded by COM objects: the thread joins COM once, for
+// the rest of the program.
+void JoinCom() {
+    static bool joined = false;
+    if (joined) return;
+    joined = true;
+    const HRESULT result = CoInitialize(nullptr);
+    if (FAILED(result)) {
+        SetLastError(static_cast<DWORD>(result));
+        ReportFailure("CoInitialize");
+    }
+}
+
 }  // namespace
 
 HBITMAP LoadResourcePicture(int id) {
+    JoinCom();
     LONG size = 0;
     IStream* stream = ResourceStream(id, size);
     if (stream == nullptr) return nullptr;
@@ -70,4 +85,12 @@ HBITMAP LoadResourcePicture(int id) {
     return bitmap;
 }
 
-}  // namespace vorlune::saver
+HBITMAP LoadResourceBitmap(int id) {
+    const auto bitmap = static_cast<HBITMAP>(LoadImageA(
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (bitmap == nullptr)
+        ReportFailure(("LoadImageA (bitmap " + std::to_string(id) + ")").c_str());
+    return bitmap;
+}
+
+}  // namespace vorlune::forms

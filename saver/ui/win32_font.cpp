@@ -1,0 +1,23 @@
+#include "ui/win32_font.hpp"
+
+#include <cmath>
+
+#include "forms/win32_failure.hpp"
+
+namespace vorlune::ui {
+
+HFONT CreateLayoutFont(const FontDescription& font) {
+    const HDC screen = GetDC(nullptr);
+    const int dotsPerInch = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    // The character height for the point size, as the system rounds it.
+    const auto height = static_cast<int>(std::lround(font.points * dotsPerInch / 72.0));
+    const HFONT made =
+        CreateFontA(-height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
+                    FALSE, font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, font.name.c_str());
+    if (made == nullptr) forms::ReportFailure("CreateFontA");
+    return made;
+}
+
+}  // namespace vorlune::ui
