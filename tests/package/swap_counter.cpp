@@ -1,0 +1,37 @@
+// Counts the frames a GLX program shows, whatever program it is: preloaded
+// (LD_PRELOAD), it adds one to a 64-bit counter in the file SWAP_COUNTER_FILE
+// names on every glXSwapBuffers and passes the call on. A script reads the
+// counter twice to get the frame rate.
+#include <GL/glx.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+using Counter = std::atomic<std::uint64_t>;
+using SwapBuffers = void (*)(Display*, GLXDrawable);
+
+Counter* mapCounter() {
+    const char* path = std::getenv("SWAP_COUNTER_FILE");
+    if (path == nullptr) return nullptr;
+    const int file = open(path, O_RDWR);
+    if (file < 0) return nullptr;
+    void* data = mmap(nullptr, sizeof(Counter), PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+    close(file);
+    return data == MAP_FAILED ? nullptr : static_cast<Counter*>(data);
+}
+
+}  // namespace
+
+extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
+    static Counter* const counter = mapCounter();
+    static const auto next = reinterpret_cast<SwapBuffers>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
+    if (counter != nullptr) counter->fetch_add(1);
+    next(display, drawable);
+}
