@@ -234,12 +234,36 @@ case $SCENARIO in
         expect_exit 2 1
         grep -q 'lost the connection' "$WORK/vorlune.log" || fail "no message for the lost display"
         ;;
+    delay) # -delay paces the frames, and a pause however long ends at once on a key or a signal
+        start_xvfb 1024x768
+        start_vorlune -root -delay 500000 -fps
+        wait_for_drawing 0 0 1024 768
+        sleep 3
+        kill -TERM "$VORLUNE_PID"
+        expect_exit 1 0
+        # N frames with N - 1 pauses of 0.5 s between them: for the 5 or more
+        # frames of 3 s, at most 2.5 frames a second.
+        fps=$(sed -nE 's/.* ([0-9.]+) fps at .*/\1/p' "$WORK/vorlune.log")
+        awk -v fps="$fps" 'BEGIN { exit !(fps > 0 && fps <= 2.5) }' ||
+            fail "'$fps' frames a second with 0.5 s between frames"
+        start_vorlune --window -delay 60000000
+        wait_for_window
+        wait_for_drawing 0 0 1024 768
+        xdotool mousemove 512 384 keydown Escape
+        expect_exit 1 0
+        xdotool keyup Escape
+        start_vorlune -root -delay 60000000
+        wait_for_drawing 0 0 1024 768
+        kill -TERM "$VORLUNE_PID"
+        expect_exit 1 0
+        ;;
     bad_arguments) # a message naming the problem; code 2 for arguments, 1 for the X server
         start_xvfb 640x480
         expect_refusal 2 "unknown argument '--fullscreen'" -- --fullscreen
         expect_refusal 2 'usage:' -- --fullscreen
         expect_refusal 2 "bad window id 'banana'" -- -window-id banana
         expect_refusal 2 'needs a window id' -- -window-id
+        expect_refusal 2 "-delay: bad number of microseconds '-5'" -- -delay -5
         expect_refusal 2 "XSCREENSAVER_WINDOW: bad window id '12x'" XSCREENSAVER_WINDOW=12x -- -root
         expect_refusal 2 'window 0x7ffff0 does not exist (XGetWindowAttributes: BadWindow' -- \
             -window-id 0x7ffff0
@@ -249,20 +273,33 @@ case $SCENARIO in
         "$VORLUNE" --help >"$WORK/out.txt" 2>&1 || fail "--help failed"
         grep -q -- '-window-id ID' "$WORK/out.txt" || fail "--help prints no usage"
         ;;
-    hack_settings) # the hack's settings file names the program with a command line it accepts
+    hack_settings) # the settings file: XScreenSaver's frame-rate widgets, and command lines vorlune takes
         xml=$SOURCE_ROOT/data/xscreensaver/vorlune.xml
-        args=$(python3 - "$xml" <<'PY') || fail "$xml: unreadable"
+        python3 - "$xml" >"$WORK/lines.txt" 2>"$WORK/err.txt" <<'PY' || fail "$xml: $(cat "$WORK/err.txt")"
 import sys
 import xml.etree.ElementTree as tree
 root = tree.parse(sys.argv[1]).getroot()
 assert root.tag == "screensaver" and root.get("name") == "vorlune", (root.tag, root.get("name"))
 assert root.get("_label") and root.findtext("_description", "").strip(), "no label or description"
-print(" ".join(c.get("arg") for c in root.iter("command")))
+delay = root.find("number[@id='delay']")
+assert delay is not None and delay.get("type") == "slider", "no delay slider"
+assert (delay.get("arg"), delay.get("_label"), delay.get("convert")) == \
+    ("-delay %", "Frame rate", "invert"), delay.attrib
+low, default, high = (int(delay.get(name)) for name in ("low", "default", "high"))
+assert low == 0 and default == 30000 and high > default, delay.attrib
+fps = root.find("boolean[@arg-set='-fps']")
+assert fps is not None and fps.get("_label") == "Show frame rate", "no frame-rate check box"
+command = " ".join(c.get("arg") for c in root.iter("command"))
+print(command)  # as the daemon starts it by default, and with the widgets moved
+print(f"{command} -delay {low} -fps")
+print(f"{command} -delay {high}")
 PY
-        [ -n "$args" ] || fail "no command arguments"
-        # shellcheck disable=SC2086
-        "$VORLUNE" $args --help >/dev/null 2>"$WORK/err.txt" ||
-            fail "vorlune refuses '$args': $(cat "$WORK/err.txt")"
+        mapfile -t lines <"$WORK/lines.txt"
+        for args in "${lines[@]}"; do
+            # shellcheck disable=SC2086
+            "$VORLUNE" $args --help >/dev/null 2>"$WORK/err.txt" ||
+                fail "vorlune refuses '$args': $(cat "$WORK/err.txt")"
+        done
         ;;
     *) fail "unknown scenario $SCENARIO" ;;
 esac
