@@ -41,8 +41,16 @@ for program in Vorlune.scr Vorlune.dll; do
     for dll in $(sed -n 's/^\tDLL Name: //p' "$WORK/headers.txt" | tr '[:upper:]' '[:lower:]'); do
         [[ $system_dlls == *" $dll "* ]] || fail "$program needs $dll, which Windows does not have"
     done
+    # Resource type and name of each resource: one version (16) and one
+    # manifest (24), each named 1, the manifest Windows reads at start.
+    resources=$(sed -n '/The .rsrc Resource Directory/,/^$/p' "$WORK/headers.txt" |
+        awk '/^[0-9a-f]+   Entry: / { type = $4 } /^[0-9a-f]+     Entry: / { print type $4 }' |
+        grep -E '^0x0000(10|18),' | tr '\n' ' ')
+    [ "$resources" = "0x000010,0x000001, 0x000018,0x000001, " ] ||
+        fail "$program: version and manifest resources are: $resources"
     python3 - "$file" "$VERSION" <<'PY' || fail "$program: resources"
 import re, sys
+from xml.etree import ElementTree
 data = open(sys.argv[1], "rb").read()
 def string_value(key):  # a VERSIONINFO string: UTF-16 key, padding, UTF-16 value
     at = data.find(key.encode("utf-16-le") + b"\0\0")
@@ -55,6 +63,7 @@ assert string_value("FileDescription"), "no FileDescription"
 manifests = re.findall(rb"<assembly\b.*?</assembly>", data, re.S)
 assert len(manifests) == 1, f"{len(manifests)} manifests"
 manifest = manifests[0]
+ElementTree.fromstring(manifest)  # Windows will not start a program whose manifest is malformed
 assert b"PerMonitorV2" in manifest and b"<dpiAware" in manifest, "no DPI awareness"
 # A program that declares Windows 8 or later may not set a display mode
 # under 32 bits per pixel: the renderer declares nothing newer than Windows 7.
