@@ -22,6 +22,7 @@ windows_packages=(
 package_packages=(
     "${windows_packages[@]}"
     dpkg-dev file
+    libgtest-dev googletest libxfixes-dev # the presets configure their tests too
 )
 test_packages=(
     "${package_packages[@]}"
