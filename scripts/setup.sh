@@ -11,6 +11,7 @@ run_packages=(
     libpng-dev
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
     libx11-dev
+    libgtest-dev libxfixes-dev # the preset configures its tests too
     xvfb x11-utils
 )
 windows_packages=(
@@ -18,11 +19,11 @@ windows_packages=(
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
     wine wine64 libwine fonts-wine fonts-ipafont-gothic
     imagemagick
+    googletest # the cross build's tests build GoogleTest from its sources
 )
 package_packages=(
     "${windows_packages[@]}"
     dpkg-dev file
-    libgtest-dev googletest libxfixes-dev # the presets configure their tests too
 )
 test_packages=(
     "${package_packages[@]}"
