@@ -8,10 +8,10 @@ set -euo pipefail
 
 run_packages=(
     cmake ninja-build g++ pkg-config
+    libgtest-dev libxfixes-dev # the preset configures its tests too
     libpng-dev
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
     libx11-dev
-    libgtest-dev libxfixes-dev # the preset configures its tests too
     xvfb x11-utils
 )
 windows_packages=(

@@ -207,15 +207,14 @@ case $SCENARIO in
         "$CLIENT" close "$WINDOW_ID" || fail "could not send WM_DELETE_WINDOW"
         expect_exit 2 0
         ;;
-    window_id | xscreensaver_window) # into another program's window, as a screen-saver hack;
-        # the resize, the window's end and SIGTERM act at once, for all the minute's pause
-        # after each frame
+    window_id | xscreensaver_window) # into another program's window, as a screen-saver hack
         start_xvfb 800x600
         "$CLIENT" window 100 80 320 240 >"$WORK/client.out" 2>"$WORK/client.log" &
         CLIENT_PID=$!
         PIDS+=("$CLIENT_PID")
         wait_until test -s "$WORK/client.out" || fail "the test window did not show"
         host=$(head -n 1 "$WORK/client.out")
+        # A minute's pause after each frame: the resize, the window's end and SIGTERM cut it short.
         if [ "$SCENARIO" = window_id ]; then
             start_vorlune -window-id "$host" -delay 60000000
         else
