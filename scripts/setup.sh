@@ -2,11 +2,13 @@
 # Installs the Debian packages Vorlune needs, when any is missing.
 #   scripts/setup.sh run    what building and running the saver needs
 #   scripts/setup.sh windows  that, plus the Windows cross build and Wine
+#   scripts/setup.sh package  that, plus what making the release packages needs
 #   scripts/setup.sh test   all of that, plus the test tools
 set -euo pipefail
 
 run_packages=(
     cmake ninja-build g++ pkg-config
+    libgtest-dev libxfixes-dev # the preset configures its tests too
     libpng-dev
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
     libx11-dev
@@ -17,20 +19,27 @@ windows_packages=(
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
     wine wine64 libwine fonts-wine fonts-ipafont-gothic
     imagemagick
+    googletest # the cross build's tests build GoogleTest from its sources
+)
+package_packages=(
+    "${windows_packages[@]}"
+    dpkg-dev file
 )
 test_packages=(
-    "${windows_packages[@]}"
+    "${package_packages[@]}"
     clang-format libgtest-dev googletest libbenchmark-dev
     x11-apps xdotool evilwm libxfixes-dev procps python3 util-linux
     lame sox pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     clang libclang-rt-14-dev
+    lintian man-db xscreensaver
 )
 
 case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;
     windows) packages=("${windows_packages[@]}") ;;
+    package) packages=("${package_packages[@]}") ;;
     test) packages=("${test_packages[@]}") ;;
-    *) echo "usage: $0 run|windows|test" >&2; exit 2 ;;
+    *) echo "usage: $0 run|windows|package|test" >&2; exit 2 ;;
 esac
 
 missing=()

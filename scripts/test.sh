@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the native build, the sanitizer build, a short run of
-# each fuzz target, and the Windows cross build under Wine. Installs what it
-# needs first.
+# each fuzz target, the Windows cross build under Wine, and the release
+# packages made of those builds. Installs what it needs first.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 
@@ -16,11 +16,12 @@ step() {
     echo "=== $*"
 }
 
-# Runs one preset's build and tests, adding its counts to the totals.
+# Runs one preset's build and tests, adding its counts to the totals; the
+# configure preset is the one of the same name unless given.
 run_preset() {
     local preset=$1
     step "$preset: configure and build"
-    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
+    if ! { cmake --preset "${2:-$preset}" >/dev/null && cmake --build --preset "$preset"; }; then
         echo "$preset: build failed"
         failed=$((failed + 1))
         status=1
@@ -89,6 +90,8 @@ fi
 run_preset sanitize
 run_fuzz 20
 run_preset windows
+# The release packages, from the linux and windows builds above.
+run_preset package linux
 
 step "soak (started after the linux tests)"
 if [ -n "$soak_pid" ] && wait "$soak_pid"; then

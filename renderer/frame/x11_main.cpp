@@ -4,7 +4,9 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <poll.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -58,9 +60,21 @@ std::unique_ptr<Display, DisplayCloser> openDisplay() {
     return std::unique_ptr<Display, DisplayCloser>(display);
 }
 
-// The frame loop: events, the keep-running test, a frame, a swap; no waiting
-// anywhere. Returns the number of frames drawn.
-long runFrames(GlxRenderWindow& window) {
+// The pause after a frame: it ends early when X events arrive (a key, a
+// close) or a stop signal comes, so that no pause delays the end. The signal
+// handlers do not restart poll, which returns on them.
+void pauseAfterFrame(Display* display, double seconds) {
+    const double end = clockSeconds() + seconds;
+    for (double left = seconds; left > 0.0; left = end - clockSeconds()) {
+        if (stopRequested != 0 || XPending(display) > 0) return;
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, static_cast<int>(std::ceil(left * 1000.0)));
+    }
+}
+
+// The frame loop: events, the keep-running test, a frame, a swap, the pause
+// the command line asked for. Returns the number of frames drawn.
+long runFrames(Display* display, GlxRenderWindow& window, double pauseSeconds) {
     long frames = 0;
     bool done = false;
     while (!done) {
@@ -72,6 +86,7 @@ long runFrames(GlxRenderWindow& window) {
         if (!sceneFrame()) done = true;
         window.swapBuffers();
         ++frames;
+        if (!done && pauseSeconds > 0.0) pauseAfterFrame(display, pauseSeconds);
     }
     return frames;
 }
@@ -86,7 +101,8 @@ void run(const X11Options& options) {
                            screenHeight);
     sceneStart();
     const double start = clockSeconds();
-    const long frames = runFrames(window);
+    const long frames =
+        runFrames(display.get(), window, static_cast<double>(options.delayMicroseconds) / 1e6);
     const double seconds = clockSeconds() - start;
     sceneStop();
 

@@ -43,6 +43,14 @@ X11Options parseX11Options(const std::vector<std::string>& args, const char* xsc
             options.target = DrawTarget::givenWindow;
             options.windowId = *id;
             explicitTarget = true;
+        } else if (arg == "-delay") {
+            if (i + 1 == args.size()) throw UsageError("-delay needs a number of microseconds");
+            const std::string& text = args[++i];
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), options.delayMicroseconds);
+            if (error != std::errc{} || end != text.data() + text.size()) {
+                throw UsageError("-delay: bad number of microseconds '" + text + "'");
+            }
         } else if (arg == "-fps") {
             options.printFrameRate = true;
         } else if (arg == "-h" || arg == "-help") {
@@ -71,11 +79,12 @@ std::string x11Usage(std::string_view program) {
     std::string text = "usage: ";
     text += program;
     text +=
-        " [--window | -root | -window-id ID] [-fps]\n"
+        " [--window | -root | -window-id ID] [-delay MICROSECONDS] [-fps]\n"
         "  (none)          full screen\n"
         "  --window        a 1024x768 window\n"
         "  -root           draw into the root window\n"
         "  -window-id ID   draw into window ID (decimal or 0x hexadecimal)\n"
+        "  -delay US       pause US microseconds after each frame (default 30000, 0: none)\n"
         "  -fps            print the average frame rate on stderr at exit\n"
         "XSCREENSAVER_WINDOW=ID in the environment draws into that window, as -window-id does.\n";
     return text;

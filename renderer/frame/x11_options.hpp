@@ -20,6 +20,9 @@ enum class DrawTarget {
 struct X11Options {
     DrawTarget target = DrawTarget::fullScreen;
     std::uint32_t windowId = 0;  // for givenWindow
+    // The pause after each frame, as screen-saver hacks take it; 0 draws as
+    // fast as frames are accepted.
+    std::uint32_t delayMicroseconds = 30000;
     bool printFrameRate = false;
     bool showHelp = false;
 };

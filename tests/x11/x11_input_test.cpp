@@ -33,6 +33,16 @@ TEST(X11OptionsTest, TheEnvironmentWindowWinsOverTheRootOnly) {
     EXPECT_THROW(parse({"-root"}, "0"), UsageError);
 }
 
+TEST(X11OptionsTest, TheDelayIsWholeMicroseconds) {
+    EXPECT_EQ(parseX11Options({}, nullptr).delayMicroseconds, 30000u);
+    EXPECT_EQ(parseX11Options({"-delay", "0"}, nullptr).delayMicroseconds, 0u);
+    EXPECT_EQ(parseX11Options({"--delay", "100000", "-root"}, nullptr).delayMicroseconds, 100000u);
+    for (const char* text : {"", "-5", "+5", "1e3", "20ms", "0x10", "4294967296"}) {
+        EXPECT_THROW(parseX11Options({"-delay", text}, nullptr), UsageError) << "'" << text << "'";
+    }
+    EXPECT_THROW(parseX11Options({"-delay"}, nullptr), UsageError);
+}
+
 // Escape is the key that ends a run; the runs of letters, digits and function
 // keys are mapped by arithmetic.
 TEST(X11KeysTest, KeysymsMapToWindowsKeyCodes) {

@@ -150,9 +150,10 @@ expect_refusal() {
 }
 
 case $SCENARIO in
-    window) # a normal 1024x768 window, centred, that keeps the cursor; Escape held ends it
+    window) # a normal 1024x768 window, centred, that keeps the cursor; Escape held ends it,
+        # at once though a minute's pause follows each frame
         start_xvfb 1280x1024
-        start_vorlune --window -fps
+        start_vorlune --window -fps -delay 60000000
         wait_for_window
         [ "$(window_geometry "$WINDOW_ID")" = "128 128 1024 768" ] ||
             fail "window at $(window_geometry "$WINDOW_ID"), not 1024x768 in the middle"
@@ -169,9 +170,10 @@ case $SCENARIO in
         xdotool keyup Escape
         grep -q 'fps at 1024x768' "$WORK/vorlune.log" || fail "no frame rate printed"
         ;;
-    fullscreen) # no window manager: the full-screen state asked for, edge to edge, no cursor
+    fullscreen) # no window manager: the full-screen state asked for, edge to edge, no cursor;
+        # frames paced by -delay
         start_xvfb 800x600
-        start_vorlune
+        start_vorlune -delay 500000 -fps
         wait_for_window
         xprop -id "$WINDOW_ID" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN ||
             fail "no full-screen state"
@@ -183,6 +185,11 @@ case $SCENARIO in
         "$CLIENT" cursor-hidden >/dev/null || fail "the cursor shows over the full-screen window"
         kill -INT "$VORLUNE_PID"
         expect_exit 1 0
+        # N frames in S seconds have at least N - 2 whole pauses of 0.5 s between them.
+        read -r frames seconds < <(sed -nE 's/.*: ([0-9]+) frames in ([0-9.]+) s.*/\1 \2/p' \
+            "$WORK/vorlune.log")
+        awk -v n="${frames:-0}" -v s="${seconds:-0}" 'BEGIN { exit !(n > 0 && n <= s / 0.5 + 2) }' ||
+            fail "'$frames' frames in '$seconds' s with 0.5 s between frames"
         ;;
     fullscreen_under_wm) # managed, full screen; closed as the manager's button does
         command -v evilwm >/dev/null || { echo "evilwm is not installed: skipped"; exit 77; }
@@ -207,10 +214,11 @@ case $SCENARIO in
         PIDS+=("$CLIENT_PID")
         wait_until test -s "$WORK/client.out" || fail "the test window did not show"
         host=$(head -n 1 "$WORK/client.out")
+        # A minute's pause after each frame: the resize, the window's end and SIGTERM cut it short.
         if [ "$SCENARIO" = window_id ]; then
-            start_vorlune -window-id "$host"
+            start_vorlune -window-id "$host" -delay 60000000
         else
-            XSCREENSAVER_WINDOW=$((host)) start_vorlune -root # as a daemon starts it
+            XSCREENSAVER_WINDOW=$((host)) start_vorlune -root -delay 60000000 # as a daemon starts it
         fi
         wait_for_drawing 100 80 320 240
         region_drawn 0 0 800 70 && fail "drawn outside the given window"
@@ -240,6 +248,7 @@ case $SCENARIO in
         expect_refusal 2 'usage:' -- --fullscreen
         expect_refusal 2 "bad window id 'banana'" -- -window-id banana
         expect_refusal 2 'needs a window id' -- -window-id
+        expect_refusal 2 "-delay: bad number of microseconds '-5'" -- -delay -5
         expect_refusal 2 "XSCREENSAVER_WINDOW: bad window id '12x'" XSCREENSAVER_WINDOW=12x -- -root
         expect_refusal 2 'window 0x7ffff0 does not exist (XGetWindowAttributes: BadWindow' -- \
             -window-id 0x7ffff0
@@ -249,20 +258,33 @@ case $SCENARIO in
         "$VORLUNE" --help >"$WORK/out.txt" 2>&1 || fail "--help failed"
         grep -q -- '-window-id ID' "$WORK/out.txt" || fail "--help prints no usage"
         ;;
-    hack_settings) # the hack's settings file names the program with a command line it accepts
+    hack_settings) # the settings file: XScreenSaver's frame-rate widgets, and command lines vorlune takes
         xml=$SOURCE_ROOT/data/xscreensaver/vorlune.xml
-        args=$(python3 - "$xml" <<'PY') || fail "$xml: unreadable"
+        python3 - "$xml" >"$WORK/lines.txt" 2>"$WORK/err.txt" <<'PY' || fail "$xml: $(cat "$WORK/err.txt")"
 import sys
 import xml.etree.ElementTree as tree
 root = tree.parse(sys.argv[1]).getroot()
 assert root.tag == "screensaver" and root.get("name") == "vorlune", (root.tag, root.get("name"))
 assert root.get("_label") and root.findtext("_description", "").strip(), "no label or description"
-print(" ".join(c.get("arg") for c in root.iter("command")))
+delay = root.find("number[@id='delay']")
+assert delay is not None and delay.get("type") == "slider", "no delay slider"
+assert (delay.get("arg"), delay.get("_label"), delay.get("convert")) == \
+    ("-delay %", "Frame rate", "invert"), delay.attrib
+low, default, high = (int(delay.get(name)) for name in ("low", "default", "high"))
+assert low == 0 and default == 30000 and high > default, delay.attrib
+fps = root.find("boolean[@arg-set='-fps']")
+assert fps is not None and fps.get("_label") == "Show frame rate", "no frame-rate check box"
+command = " ".join(c.get("arg") for c in root.iter("command"))
+print(command)  # as the daemon starts it by default, and with the widgets moved
+print(f"{command} -delay {low} -fps")
+print(f"{command} -delay {high}")
 PY
-        [ -n "$args" ] || fail "no command arguments"
-        # shellcheck disable=SC2086
-        "$VORLUNE" $args --help >/dev/null 2>"$WORK/err.txt" ||
-            fail "vorlune refuses '$args': $(cat "$WORK/err.txt")"
+        mapfile -t lines <"$WORK/lines.txt"
+        for args in "${lines[@]}"; do
+            # shellcheck disable=SC2086
+            "$VORLUNE" $args --help >/dev/null 2>"$WORK/err.txt" ||
+                fail "vorlune refuses '$args': $(cat "$WORK/err.txt")"
+        done
         ;;
     *) fail "unknown scenario $SCENARIO" ;;
 esac

@@ -1,0 +1,111 @@
+# What the programs install, and the release packages CPack makes of them:
+# from the Windows build the zip (the two programs side by side, a read-me and
+# the licence), from the native build the Debian package (the hack where
+# Debian's XScreenSaver keeps its hacks, its settings file, vorlune-tool, man
+# pages, copyright). scripts/package.sh runs both into dist/. The version is
+# the one project() sets.
+include(GNUInstallDirs)
+
+set(CPACK_PACKAGE_NAME vorlune)
+set(CPACK_PACKAGE_VENDOR "The Vorlune developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "metaballs over a zooming texture, an OpenGL screen saver")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_SOURCE_DIR}/dist)
+set(vorlune_package_dir ${CMAKE_BINARY_DIR}/package)
+
+# Writes a text file for Windows users: the version filled in, CRLF line ends,
+# and a byte-order mark when asked (Notepad then reads it as UTF-8).
+function(vorlune_windows_text source destination)
+  file(READ ${source} text)
+  string(CONFIGURE "${text}" text @ONLY)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  if(ARGN STREQUAL "BOM")
+    string(ASCII 239 187 191 bom)
+    string(PREPEND text "${bom}")
+  endif()
+  file(WRITE ${destination} "${text}")
+  set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+endfunction()
+
+# A text compressed as Debian keeps man pages and change logs (gzip -9n), with
+# the version filled in; built with the programs.
+function(vorlune_gzipped_text source destination)
+  find_program(VORLUNE_GZIP gzip REQUIRED)
+  get_filename_component(name ${destination} NAME)
+  configure_file(${source} ${vorlune_package_dir}/${name}.in @ONLY)
+  add_custom_command(OUTPUT ${vorlune_package_dir}/${name}.gz
+    COMMAND ${VORLUNE_GZIP} -9nkf ${vorlune_package_dir}/${name}.in
+    COMMAND ${CMAKE_COMMAND} -E rename ${vorlune_package_dir}/${name}.in.gz
+            ${vorlune_package_dir}/${name}.gz
+    DEPENDS ${vorlune_package_dir}/${name}.in
+    VERBATIM)
+  set_property(GLOBAL APPEND PROPERTY vorlune_gzipped_texts ${vorlune_package_dir}/${name}.gz)
+endfunction()
+
+if(WIN32)
+  # What each program says of itself: the version resource and the manifest,
+  # from its own .rc beside its sources.
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version_info.rc.in ${vorlune_package_dir}/version_info.rc
+                 @ONLY)
+  function(vorlune_program_resources program rc)  # rc: .rc and .manifest without extension
+    get_filename_component(dir ${rc} DIRECTORY)
+    target_sources(${program} PRIVATE ${rc}.rc)
+    # The resource compiler finds the version and the manifest on the include path.
+    target_include_directories(${program} PRIVATE ${dir} ${vorlune_package_dir})
+    set_source_files_properties(${rc}.rc TARGET_DIRECTORY ${program} PROPERTIES
+      OBJECT_DEPENDS "${rc}.manifest;${vorlune_package_dir}/version_info.rc")
+  endfunction()
+  vorlune_program_resources(vorlune_saver ${PROJECT_SOURCE_DIR}/saver/resources/vorlune_saver)
+  vorlune_program_resources(vorlune_renderer ${PROJECT_SOURCE_DIR}/renderer/frame/win32_renderer)
+
+  vorlune_windows_text(${PROJECT_SOURCE_DIR}/data/windows/README.txt
+                       ${vorlune_package_dir}/README.txt BOM)
+  vorlune_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${vorlune_package_dir}/LICENSE.txt)
+  install(TARGETS vorlune_saver vorlune_renderer RUNTIME DESTINATION .)
+  install(FILES ${vorlune_package_dir}/README.txt ${vorlune_package_dir}/LICENSE.txt DESTINATION .)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME vorlune-${PROJECT_VERSION}-windows-x64)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  # Debian's XScreenSaver runs its hacks from libexec/xscreensaver and reads
+  # their settings from share/xscreensaver/config.
+  install(TARGETS vorlune RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+  install(TARGETS vorlune-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/data/xscreensaver/vorlune.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+
+  string(TIMESTAMP VORLUNE_RELEASE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  vorlune_gzipped_text(${PROJECT_SOURCE_DIR}/data/man/vorlune.6 vorlune.6)
+  vorlune_gzipped_text(${PROJECT_SOURCE_DIR}/data/man/vorlune-tool.1 vorlune-tool.1)
+  vorlune_gzipped_text(${PROJECT_SOURCE_DIR}/data/debian/changelog changelog)
+  get_property(texts GLOBAL PROPERTY vorlune_gzipped_texts)
+  add_custom_target(vorlune_gzipped_texts ALL DEPENDS ${texts})
+  install(FILES ${vorlune_package_dir}/vorlune.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+  install(FILES ${vorlune_package_dir}/vorlune-tool.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${vorlune_package_dir}/changelog.gz ${PROJECT_SOURCE_DIR}/data/debian/copyright
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vorlune)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Vorlune developers <vorlune@example.org>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS xscreensaver)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  set(CPACK_PACKAGE_DESCRIPTION
+      "Five metaballs drift on Lissajous paths and melt into one another,
+polygonised by marching cubes at two levels into translucent, lit,
+sphere-mapped shells over a slowly zooming background of a texture the
+program synthesises itself.
+.
+This package holds the screen saver as an XScreenSaver hack (vorlune) and
+vorlune-tool, which exports the texture, meshes, rendered stills and
+benchmarks of the scene without a display.")
+endif()
+
+include(CPack)

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the release packages into dist/:
+#   dist/vorlune-<version>-windows-x64.zip  Vorlune.scr and Vorlune.dll, read-me, licence
+#   dist/vorlune_<version>_amd64.deb        the XScreenSaver hack, vorlune-tool, man pages
+# from the presets' builds (build/windows, build/linux), building only what the
+# packages hold, so a tree already built is packaged at once.
+#   scripts/package.sh [zip|deb]   both when neither is named
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+case "${1:-both}" in
+    zip | deb | both) ;;
+    *) echo "usage: $0 [zip|deb]" >&2; exit 2 ;;
+esac
+
+scripts/setup.sh package
+
+# package PRESET TARGET...: builds the targets in the preset's tree, then runs CPack there.
+package() {
+    local preset=$1
+    shift
+    [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+    cmake --build "build/$preset" --target "$@"
+    (cd "build/$preset" && cpack --config CPackConfig.cmake)
+}
+
+mkdir -p dist
+if [ "${1:-both}" != deb ]; then
+    package windows vorlune_saver vorlune_renderer
+fi
+if [ "${1:-both}" != zip ]; then
+    package linux vorlune vorlune-tool vorlune_gzipped_texts
+fi
+ls -l dist
