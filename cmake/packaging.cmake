@@ -45,21 +45,6 @@ function(vorlune_gzipped_text source destination)
 endfunction()
 
 if(WIN32)
-  # What each program says of itself: the version resource and the manifest,
-  # from its own .rc beside its sources.
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/version_info.rc.in ${vorlune_package_dir}/version_info.rc
-                 @ONLY)
-  function(vorlune_program_resources program rc)  # rc: .rc and .manifest without extension
-    get_filename_component(dir ${rc} DIRECTORY)
-    target_sources(${program} PRIVATE ${rc}.rc)
-    # The resource compiler finds the version and the manifest on the include path.
-    target_include_directories(${program} PRIVATE ${dir} ${vorlune_package_dir})
-    set_source_files_properties(${rc}.rc TARGET_DIRECTORY ${program} PROPERTIES
-      OBJECT_DEPENDS "${rc}.manifest;${vorlune_package_dir}/version_info.rc")
-  endfunction()
-  vorlune_program_resources(vorlune_saver ${PROJECT_SOURCE_DIR}/saver/resources/vorlune_saver)
-  vorlune_program_resources(vorlune_renderer ${PROJECT_SOURCE_DIR}/renderer/frame/win32_renderer)
-
   vorlune_windows_text(${PROJECT_SOURCE_DIR}/data/windows/README.txt
                        ${vorlune_package_dir}/README.txt BOM)
   vorlune_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${vorlune_package_dir}/LICENSE.txt)
