@@ -32,16 +32,6 @@ struct Dialog {
     HWND cancel = nullptr;  // Cmd_Can "ｷｬﾝｾﾙ"
 };
 
-// What a control of another process shows: asked of the control itself, as
-// the text stored with the window may differ (a combo box's stays empty).
-std::string controlText(HWND control) {
-    wchar_t text[1024] = {};
-    SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-    char bytes[2048] = {};
-    WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof(bytes), nullptr, nullptr);
-    return bytes;
-}
-
 std::string rectText(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
@@ -222,7 +212,7 @@ void typeRepeat(Dialog& dialog, const std::string* a) {
         tap(static_cast<WORD>(typed & 0xFF), (typed & 0x100) != 0);
     }
     Sleep(kSettle);
-    const std::string shown = controlText(dialog.repeat);
+    const std::string shown = textOf(dialog.repeat, true);
     std::printf("repeat_text=%s\n", shown.c_str());
     check(shown == a[0], "the repeat list does not show what was typed");
 }
@@ -276,8 +266,7 @@ void refused(Dialog& dialog, const std::string* a) {
     const HWND box = boxOf(dialog, 5000);
     if (box == nullptr) fatal("no message box after a refused write");
     const std::string caption = textOf(box);
-    std::string text;
-    for (HWND child : childrenOfClass(box, "Static")) text += controlText(child) + "\n";
+    const std::string text = textOf(GetDlgItem(box, 0xFFFF), true);
     std::printf("box_caption=%s\nbox_text=%s\n", caption.c_str(), readable(text).c_str());
     check(caption == "Vorlune", "the message box's caption is not Vorlune");
     check(text.find(a[0]) != std::string::npos, "the message does not name the INI file's path");

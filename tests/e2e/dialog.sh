@@ -11,24 +11,8 @@ mkdir -p "$music_dir"
 # The music a prepared Vorlune.ini names: only its being there counts.
 printf 'RIFF' >"$music_dir/tone.wav"
 
-# dialog <step>...: "Vorlune.scr /c" worked by the driver, with the
-# screenshots it asks for taken meanwhile.
-dialog() {
-    rm -f "$work"/*.ready "$work"/*.taken
-    drive dialog "$saver" "$@" &
-    local pid=$! ready
-    while kill -0 "$pid" 2>/dev/null; do
-        for ready in "$work"/*.ready; do
-            [ -e "$ready" ] || continue
-            screenshot "$(basename "$ready" .ready)"
-            rm -f "$ready"
-            touch "${ready%.ready}.taken"
-        done
-        sleep 0.05
-    done
-    wait "$pid" || return 1
-    driven=$(tr -d '\r' <"$work/driver.out")
-}
+# dialog <step>...: "Vorlune.scr /c" worked by the driver.
+dialog() { drive dialog "$saver" "$@"; }
 
 # prepare <kind> <repeat> <file>: a Vorlune.ini to start from, numbers with
 # the sign blank the program writes.

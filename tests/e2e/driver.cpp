@@ -159,9 +159,13 @@ std::string className(HWND window) {
     return name;
 }
 
-std::string textOf(HWND window) {
+std::string textOf(HWND window, bool ask) {
     wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
+    if (ask) {
+        SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    } else {
+        GetWindowTextW(window, text, 1024);
+    }
     char bytes[2048] = {};
     WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof(bytes), nullptr, nullptr);
     return bytes;

@@ -24,12 +24,9 @@ inline constexpr char kRunCaption[] = "Vorlune_Main";
 void check(bool ok, const std::string& what);
 // Names the failed call and the system's text for GetLastError.
 [[noreturn]] void fatal(const std::string& what);
-// 0 when every check held.
-int result();
+int result();  // 0 when every check held
 double nowMs();
 int number(const std::string& text);
-
-// ---- processes ---------------------------------------------------------------
 
 struct Process {
     HANDLE handle = nullptr;
@@ -51,20 +48,21 @@ HANDLE openProcessOf(HWND window,
                      DWORD access = SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION);
 std::vector<DWORD> processesNamed(const char* exeFile);
 
-// ---- windows -----------------------------------------------------------------
-
 DWORD processOf(HWND window);
 std::string className(HWND window);
-// A window's text in the ANSI code page. Asked for in UTF-16: Wine 8 halves
-// the length of an ANSI text it hands across processes under code page 932.
-std::string textOf(HWND window);
+// A window's text in the ANSI code page: the one stored with it, or with ask
+// what the control itself answers (a combo box stores none). Asked for in
+// UTF-16: Wine 8 halves an ANSI text it hands across processes under 932.
+std::string textOf(HWND window, bool ask = false);
 // Code page bytes as UTF-8, for the report.
 std::string readable(const std::string& text);
 
+// Top-level windows, hidden ones too unless visible: any caption, class or
+// process where none is given.
 struct Match {
-    const char* caption = nullptr;  // any, when null
+    const char* caption = nullptr;
     const char* windowClass = nullptr;
-    DWORD process = 0;  // any, when 0
+    DWORD process = 0;
     bool visible = false;
 };
 std::vector<HWND> topLevel(const Match& match);
@@ -80,12 +78,9 @@ POINT centreOf(HWND window);
 // A top-level window of the driver's own at (40, 40) that paints nothing.
 HWND makeHost(int width, int height);
 
-// ---- input, as the user gives it -----------------------------------------------
-
-// Pauses between input events, so that the program's messages and its
-// buttons' 100 ms timers run.
+// Input as the user gives it, with pauses between events (kSettle ms) so
+// that the program's messages and its buttons' 100 ms timers run.
 inline constexpr DWORD kSettle = 150;
-
 void key(WORD virtualKey, bool up);
 void tap(WORD virtualKey, bool shift = false);
 void mouse(DWORD flags);
@@ -97,24 +92,11 @@ void click(POINT point, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENT
 // VORLUNE_SNAP_DIR names, then waits for its "<name>.taken".
 void snap(const std::string& name);
 
-// ---- the commands --------------------------------------------------------------
-
-int launch(const Args& args);
-int inspectWindow(const Args& args);
-int displayMode(const Args& args);
-int ignored(const Args& args);
-int escape(const Args& args);
-int closeRenderer(const Args& args);
-int systemClose(const Args& args);
-int message(const Args& args);
-int run(const Args& args);
-int ends(const Args& args);
-int preview(const Args& args);
-int previewGone(const Args& args);
-int burst(const Args& args);
-int cdWithoutDrive(const Args& args);
-int dialog(const Args& args);
-// Started as Vorlune.dll (no arguments): a renderer that is slow to come or never does.
-int standIn();
+// The commands, in the table of driver.cpp, and the stand-in for Vorlune.dll
+// that the driver becomes when started without arguments.
+int launch(const Args&), inspectWindow(const Args&), displayMode(const Args&), ignored(const Args&),
+    escape(const Args&), closeRenderer(const Args&), systemClose(const Args&), message(const Args&),
+    run(const Args&), ends(const Args&), preview(const Args&), previewGone(const Args&),
+    burst(const Args&), cdWithoutDrive(const Args&), dialog(const Args&), standIn();
 
 }  // namespace vorlune::e2e

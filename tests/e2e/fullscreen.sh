@@ -26,9 +26,11 @@ traced() {
 }
 # ends <driver command>: it ends the renderer, which restores the display mode.
 ends() {
-    drive "$1" && [ "$(traced 'NtUserChangeDisplaySettings (null) (nil) (nil) 0 ')" -gt 0 ] ||
+    drive "$1" || return 1
+    [ "$(traced 'NtUserChangeDisplaySettings (null) (nil) (nil) 0 ')" -gt 0 ] ||
         { echo "    the renderer did not restore the display mode"; return 1; }
 }
+launch_and_end() { launch && ends "$1"; }
 
 full_screen() {
     launch && drive window fullscreen || return 1
@@ -63,10 +65,10 @@ escape_ends_it() {
     # The X screen is as it was.
     local screen
     screen=$(xdpyinfo)
-    grep -q 'dimensions: *1024x768 pixels' <<<"$screen" && grep -q 'depth of root window: *24 planes' <<<"$screen" ||
-        { echo "    the X screen is no longer 1024x768 at depth 24"; return 1; }
+    grep -q 'dimensions: *1024x768 pixels' <<<"$screen" || { echo "    the X screen is no longer 1024x768"; return 1; }
+    grep -q 'depth of root window: *24 planes' <<<"$screen" || { echo "    the X screen's depth is no longer 24"; return 1; }
 }
 run_case "holding Escape ends it with exit code 0, mode restored" escape_ends_it
-run_case "WM_CLOSE ends it with exit code 0, mode restored" eval 'launch && ends close'
-run_case "WM_SYSCOMMAND SC_CLOSE ends it with exit code 0, mode restored" eval 'launch && ends system-close'
+run_case "WM_CLOSE ends it with exit code 0, mode restored" launch_and_end close
+run_case "WM_SYSCOMMAND SC_CLOSE ends it with exit code 0, mode restored" launch_and_end system-close
 finish

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display_probe.hpp"
 #include "driver.hpp"
 #include "frame/win32_error.hpp"
 
@@ -107,12 +106,7 @@ int inspectWindow(const Args& args) {
     std::printf("style=0x%08lx\nexstyle=0x%08lx\nrect=%ld,%ld,%ld,%ld\nscreen=%dx%d\n", style,
                 extendedStyle, rect.left, rect.top, rect.right, rect.bottom, screenWidth,
                 screenHeight);
-    std::printf("foreground=%d\nfocus_thread_is_renderer=%d\ncursor_showing=%d\n",
-                foreground == renderer.window ? 1 : 0,
-                GetWindowThreadProcessId(foreground, nullptr) ==
-                        GetWindowThreadProcessId(renderer.window, nullptr)
-                    ? 1
-                    : 0,
+    std::printf("foreground=%d\ncursor_showing=%d\n", foreground == renderer.window ? 1 : 0,
                 (cursor.flags & CURSOR_SHOWING) != 0 ? 1 : 0);
 
     const DWORD common = WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -182,34 +176,21 @@ BYTE* moduleInRenderer(const Renderer& renderer, const char* fileName) {
 
 // display-mode <probe.dll> <width>x<height>x<bits>: the display mode as the
 // renderer's own process sees it, next to what this process sees. The probe
-// is loaded into the renderer, run there in a thread of its own (never in its
-// DllMain, under the loader lock the renderer's threads may be waiting for)
-// and unloaded again.
+// is loaded into the renderer, run there in a thread of its own and unloaded.
 int displayMode(const Args& args) {
     const Renderer renderer =
         findRenderer(PROCESS_CREATE_THREAD | PROCESS_VM_OPERATION | PROCESS_VM_WRITE |
                      PROCESS_VM_READ | PROCESS_QUERY_INFORMATION | SYNCHRONIZE);
     char path[MAX_PATH] = {};
     if (GetFullPathNameA(args[0].c_str(), MAX_PATH, path, nullptr) == 0) fatal("GetFullPathNameA");
+    const char* probeFile =
+        std::strrchr(path, '\\') != nullptr ? std::strrchr(path, '\\') + 1 : path;
     // Where the probe's entry lies relative to its base, from a copy loaded here.
     HMODULE ownProbe = LoadLibraryA(path);
     if (ownProbe == nullptr) fatal("LoadLibraryA");
-    const FARPROC ownEntry = GetProcAddress(ownProbe, kDisplayProbeEntry);
+    const auto* ownEntry =
+        reinterpret_cast<const BYTE*>(GetProcAddress(ownProbe, "ReportDisplayMode"));
     if (ownEntry == nullptr) fatal("GetProcAddress ReportDisplayMode");
-    const auto entryOffset =
-        reinterpret_cast<const BYTE*>(ownEntry) - reinterpret_cast<const BYTE*>(ownProbe);
-    const char* probeFile =
-        std::strrchr(path, '\\') != nullptr ? std::strrchr(path, '\\') + 1 : path;
-    check(moduleInRenderer(renderer, probeFile) == nullptr,
-          "the probe is loaded in the renderer before the driver loaded it");
-
-    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        sizeof(DisplayProbeReport), kDisplayProbeMapping);
-    if (mapping == nullptr) fatal("CreateFileMappingA");
-    auto* report = static_cast<DisplayProbeReport*>(
-        MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(DisplayProbeReport)));
-    if (report == nullptr) fatal("MapViewOfFile");
-    *report = {};
 
     const SIZE_T pathSize = std::strlen(path) + 1;
     void* remotePath = VirtualAllocEx(renderer.process, nullptr, pathSize, MEM_COMMIT | MEM_RESERVE,
@@ -226,41 +207,27 @@ int displayMode(const Args& args) {
                   reinterpret_cast<void*>(GetProcAddress(kernel32, "LoadLibraryA")), remotePath);
     VirtualFreeEx(renderer.process, remotePath, 0, MEM_RELEASE);
     BYTE* base = moduleInRenderer(renderer, probeFile);
-    if (base == nullptr) {
-        std::printf("FAIL: LoadLibraryA %s in the renderer loaded nothing\n", path);
-        return 1;
-    }
-    const DWORD reported = runInRenderer(renderer, "the probe", base + entryOffset, nullptr);
-    const DWORD freed =
+    if (base == nullptr) fatal(std::string("LoadLibraryA ") + path + " in the renderer");
+    const DWORD mode =
+        runInRenderer(renderer, "the probe",
+                      base + (ownEntry - reinterpret_cast<const BYTE*>(ownProbe)), nullptr);
+    check(
         runInRenderer(renderer, "FreeLibrary of the probe",
-                      reinterpret_cast<void*>(GetProcAddress(kernel32, "FreeLibrary")), base);
-    check(freed != 0, "FreeLibrary of the probe in the renderer failed");
+                      reinterpret_cast<void*>(GetProcAddress(kernel32, "FreeLibrary")), base) != 0,
+        "FreeLibrary of the probe in the renderer failed");
     check(moduleInRenderer(renderer, probeFile) == nullptr,
           "the probe stayed loaded in the renderer");
     FreeLibrary(ownProbe);
-    if (reported != 0) {
-        std::printf(
-            "FAIL: the probe: %s\n",
-            describeSystemError(report->failedCall[0] != 0 ? report->failedCall
-                                                           : "OpenFileMappingA or MapViewOfFile",
-                                reported)
-                .c_str());
-        return 1;
-    }
 
     DEVMODEA own{};
     own.dmSize = sizeof(own);
     EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &own);
-    std::printf("renderer_mode=%lux%lux%lu\ndriver_mode=%lux%lux%lu\n", report->width,
-                report->height, report->bitsPerPixel, own.dmPelsWidth, own.dmPelsHeight,
-                own.dmBitsPerPel);
-    check(report->filled == 1, "the probe reported nothing");
-    check(std::to_string(report->width) + "x" + std::to_string(report->height) + "x" +
-                  std::to_string(report->bitsPerPixel) ==
-              args[1],
-          "the renderer's display mode is not the expected one");
-    UnmapViewOfFile(report);
-    CloseHandle(mapping);
+    const std::string seen = std::to_string(mode >> 20) + "x" + std::to_string(mode >> 8 & 0xFFF) +
+                             "x" + std::to_string(mode & 0xFF);
+    std::printf("renderer_mode=%s\ndriver_mode=%lux%lux%lu\n", seen.c_str(), own.dmPelsWidth,
+                own.dmPelsHeight, own.dmBitsPerPel);
+    check(mode != 0, "EnumDisplaySettingsA failed in the renderer");
+    check(seen == args[1], "the renderer's display mode is not the expected one");
     return result();
 }
 

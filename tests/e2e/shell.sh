@@ -20,17 +20,17 @@ forms() {
     timeout 60 "$wine" "$forms_tests" >"$work/forms.out" 2>&1
     local rc=$?
     tr -d '\r' <"$work/forms.out" | grep -E '^\[ +(OK|FAILED) |Failure|Expected|Which|Actual' | sed 's/^/    /'
-    return $rc
+    return "$rc"
 }
 run_case "forms: events, timers, twips; the preview form's pictures" forms
 
 run_case "/s runs the renderer, a second /s ends at once, the shell follows the renderer's end" \
     drive run "$saver" /s 1200 close second
 run_case "an empty command line runs full screen; Escape ends it" drive run "$saver" "" 1200 escape
-run_case "a renderer slow to open its window keeps the run" \
-    eval 'VORLUNE_STANDIN=slow drive run "$stand_in" /s 1200 close'
-run_case "a renderer that ends without a window ends the run before the start-up grace" \
-    eval 'VORLUNE_STANDIN=exit drive ends "$stand_in" /s'
+slow() { VORLUNE_STANDIN=slow drive run "$stand_in" /s 1200 close; }
+run_case "a renderer slow to open its window keeps the run" slow
+lost() { VORLUNE_STANDIN="exit" drive ends "$stand_in" /s; }
+run_case "a renderer that ends without a window ends the run before the start-up grace" lost
 for arguments in /a x S "/p 12345"; do
     run_case "'$arguments' ends silently (12345 is no window)" drive ends "$saver" "$arguments"
 done

@@ -6,9 +6,12 @@
 source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 setup 1280x1024x24
 
-run_case "windowed 1024x768, centred, when the mode is refused" \
-    eval 'drive launch "$renderer" && drive window windowed && drive display-mode "$probe" 1280x1024x32'
-run_case "the scene is drawn and moves in the window" eval 'screenshot windowed-1 && looks_like_scene windowed-1 &&
-    sleep 1 && screenshot windowed-2 && looks_like_scene windowed-2 && differs windowed-1 windowed-2'
+windowed() { drive launch "$renderer" && drive window windowed && drive display-mode "$probe" 1280x1024x32; }
+run_case "windowed 1024x768, centred, when the mode is refused" windowed
+moves() {
+    screenshot windowed-1 && looks_like_scene windowed-1 && sleep 1 && screenshot windowed-2 &&
+        looks_like_scene windowed-2 && differs windowed-1 windowed-2
+}
+run_case "the scene is drawn and moves in the window" moves
 run_case "WM_CLOSE ends it with exit code 0" drive close
 finish
