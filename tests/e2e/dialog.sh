@@ -11,8 +11,11 @@ mkdir -p "$music_dir"
 # The music a prepared Vorlune.ini names: only its being there counts.
 printf 'RIFF' >"$music_dir/tone.wav"
 
-# dialog <step>...: "Vorlune.scr /c" worked by the driver.
-dialog() { drive dialog "$saver" "$@"; }
+# dialog <step>...: "Vorlune.scr /c" worked by the driver, its INI calls traced.
+dialog() {
+    : >"$work/profile.log"
+    WINEDEBUG=+profile wine_log=$work/profile.log drive dialog "$saver" "$@"
+}
 
 # prepare <kind> <repeat> <file>: a Vorlune.ini to start from, numbers with
 # the sign blank the program writes.
@@ -22,10 +25,17 @@ prepare() {
 }
 
 # saved <kind> <repeat> <file>: the INI's bytes are exactly these. The
-# program writes a number with a sign blank (" 2"), but Wine's
-# WritePrivateProfileStringA drops a value's leading blanks: either is right.
+# program writes a number with a sign blank (" 2"), as Wine's trace of its
+# calls shows, but Wine's WritePrivateProfileStringA drops a value's leading
+# blanks: either is right in the file.
 saved() {
     [ -f "$ini" ] || { echo "    no Vorlune.ini"; return 1; }
+    if ! grep -a -F -q "L\"BGM\\533a\\5206\", L\" $1\"" "$work/profile.log" ||
+        ! grep -a -F -q "L\"BGM\\ff98\\ff8b\\ff9f\\ff70\\ff84\", L\" $2\"" "$work/profile.log"; then
+        echo "    the numbers were not written with their sign blank:"
+        grep -a 'WritePrivateProfileStringW (L"Section' "$work/profile.log" | sed 's/^/      /'
+        return 1
+    fi
     ini_text "$@" >"$work/ini.expected"
     env LC_ALL=C sed 's/^\(BGM\x8b\xe6\x95\xaa\|BGM\xd8\xcb\xdf\xb0\xc4\)= /\1=/' "$ini" >"$work/ini.found"
     cmp -s "$work/ini.expected" "$work/ini.found" && return 0

@@ -5,18 +5,46 @@
 # (E2E_KEEP_PREFIX=1 keeps its Wine prefix there too). setup brings up a
 # private X display and Wine prefix, and with "sound" a PulseAudio null
 # sink; everything is torn down when the script exits, however it exits.
+# "harness.sh --prefix <dir>" makes a Wine prefix that setup copies when
+# E2E_PREFIX names it (about 15 s of each scenario saved).
 # shellcheck disable=SC2034  # what the scenarios use
 
 set -uo pipefail
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+convert=/usr/bin/convert
+compare=/usr/bin/compare
+export WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d
+
+# make_prefix <dir>: a new Wine prefix there. Without a window manager, Wine
+# would wait about 2 s on every window destruction for one to answer; the
+# dialog's font is drawn with the IPA fonts. No X display is needed: the
+# display's settings are taken when a program first shows on one.
+make_prefix() {
+    WINEPREFIX=$1 "$wine" wineboot -i >"$1.log" 2>&1 9>&-
+    {
+        printf '\xff\xfe'
+        printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+            '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+            '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"ＭＳ Ｐゴシック"="IPAPGothic"' |
+            iconv -f UTF-8 -t UTF-16LE
+    } >"$1.reg"
+    WINEPREFIX=$1 "$wine" regedit /S "$1.reg" >>"$1.log" 2>&1 9>&-
+    WINEPREFIX=$1 "$wineserver" -w
+}
+if [ "${1:-}" = --prefix ] && [ $# -eq 2 ]; then
+    rm -rf "$2"
+    mkdir -p "$(dirname "$2")"
+    unset DISPLAY
+    make_prefix "$2"
+    [ -f "$2/system.reg" ] || { cat "$2.log" >&2; exit 1; }
+    exit 0
+fi
 if [ $# -ne 6 ]; then
     echo "usage: $0 <work dir> <driver.exe> <Vorlune.dll> <Vorlune.scr> <probe.dll> <forms tests.exe>" >&2
     exit 2
 fi
 work=$1 driver=$2 renderer=$3 scr=$4 probe=$5 forms_tests=$6
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-convert=/usr/bin/convert
-compare=/usr/bin/compare
 failures=0 x_pid='' watchdog_pid='' sound=0
 
 log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
@@ -82,8 +110,7 @@ setup() {
     (sleep "${E2E_DEADLINE:-150}" && kill -TERM $$) >/dev/null 2>&1 9>&- &
     watchdog_pid=$!
     # PulseAudio keeps its cookie under HOME; Wine's sound driver must find the same one.
-    export XDG_RUNTIME_DIR=$work/xdg HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all
-    export WINEDLLOVERRIDES=winemenubuilder.exe=d VORLUNE_SNAP_DIR
+    export XDG_RUNTIME_DIR=$work/xdg HOME=$work/home WINEPREFIX=$work/prefix VORLUNE_SNAP_DIR
     VORLUNE_SNAP_DIR=$(windows_path "$work")
     unset WINEARCH WINESERVER WINELOADER PULSE_SERVER
     # Japanese Windows: the ANSI code page is 932, as the shell's texts expect.
@@ -97,18 +124,11 @@ setup() {
         pactl set-default-sink e2e_sink
         pactl unload-module module-suspend-on-idle 2>/dev/null
     fi
-    "$wine" wineboot -i >"$work/wineboot.log" 2>&1 9>&-
-    # Without a window manager, Wine would wait about 2 s on every window
-    # destruction for one to answer; the dialog's font is drawn with the IPA fonts.
-    {
-        printf '\xff\xfe'
-        printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-            '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
-            '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"ＭＳ Ｐゴシック"="IPAPGothic"' |
-            iconv -f UTF-8 -t UTF-16LE
-    } >"$work/prefix.reg"
-    "$wine" regedit /S "$work/prefix.reg" >>"$work/wineboot.log" 2>&1 9>&-
-    "$wineserver" -w
+    if [ -f "${E2E_PREFIX:-}/system.reg" ]; then
+        cp -a "$E2E_PREFIX" "$WINEPREFIX"
+    else
+        make_prefix "$WINEPREFIX"
+    fi
     "$wineserver" -p 300 >/dev/null 2>&1 9>&-
     # The first process of a fresh server session starts the desktop; let
     # that happen now rather than inside a timed step.
@@ -242,11 +262,10 @@ listen() {
     shift
     parec --latency-msec=100 -d e2e_sink.monitor --file-format=wav "$work/$name.wav" 9>&- &
     recorder=$!
-    # parec loses its first half second or so, and its last buffer.
-    sleep 1
     drive "$@"
     rc=$?
-    [[ " ${stretches[*]}" == *" end"* ]] && sleep 3
+    # parec loses its last buffer (and its first half second or so, while Wine starts the run).
+    [[ " ${stretches[*]}" == *" end"* ]] && sleep 2.5
     kill -INT "$recorder"
     wait "$recorder"
     stopped=$(date +%s.%N)
