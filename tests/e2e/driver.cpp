@@ -360,6 +360,7 @@ constexpr Command kCommands[] = {
     {"preview-gone", 2, 100, previewGone, "<scr> <ms>..."},
     {"burst", 2, 2, burst, "<scr> <starts>"},
     {"cd", 0, 0, cdWithoutDrive, ""},
+    {"play", 2, 2, play, "wav|mp3 <file>"},
     {"dialog", 1, 1000, dialog, "<scr> <step>..."},
 };
 

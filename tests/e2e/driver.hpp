@@ -97,6 +97,7 @@ void snap(const std::string& name);
 int launch(const Args&), inspectWindow(const Args&), displayMode(const Args&), ignored(const Args&),
     escape(const Args&), closeRenderer(const Args&), systemClose(const Args&), message(const Args&),
     run(const Args&), ends(const Args&), preview(const Args&), previewGone(const Args&),
-    burst(const Args&), cdWithoutDrive(const Args&), dialog(const Args&), standIn();
+    burst(const Args&), cdWithoutDrive(const Args&), play(const Args&), dialog(const Args&),
+    standIn();
 
 }  // namespace vorlune::e2e

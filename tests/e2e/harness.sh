@@ -141,8 +141,8 @@ setup() {
 # through a file, not a pipe: a program the driver starts inherits its
 # output and would hold a pipe open. Meanwhile it takes the screenshots the
 # driver asks for (<name>.ready, answered by <name>.taken) and notes when a
-# run's renderer window is there ($window_at, then $on_window runs in the
-# background) and when the driver ended ($ended_at).
+# run's renderer window is there, or the player's music started ($window_at,
+# then $on_window runs in the background), and when the driver ended ($ended_at).
 wine_log='' on_window='' window_at='' ended_at=''
 drive() {
     rm -f "$work/driver.out" "$work"/*.ready "$work"/*.taken
@@ -156,7 +156,7 @@ drive() {
             rm -f "$ready"
             touch "${ready%.ready}.taken"
         done
-        if [ -z "$window_at" ] && grep -q '^renderer_ms=' "$work/driver.out"; then
+        if [ -z "$window_at" ] && grep -q -E '^(renderer|playing)_ms=' "$work/driver.out"; then
             window_at=$(date +%s.%N)
             [ -z "$on_window" ] || "$on_window" &
         fi
@@ -252,8 +252,8 @@ differs() {
 # listen <name> <stretch>... -- <driver command...>: records the null sink
 # into <name>.wav while the driver runs the command (a run, held for a
 # while), and checks each stretch of the recording. A stretch is
-# [end]<from>+<seconds>=<sound>: seconds from the renderer's window (or from
-# the driver's end), and the sound: a tone of that many Hz, "quiet", or
+# [end]<from>+<seconds>=<sound>: seconds from the renderer's window or the
+# music's start (or from the driver's end), and the sound: a tone of that many Hz, "quiet", or
 # "any" (only logged). A stretch not wholly recorded passes for nothing.
 listen() {
     local name=$1 stretches=() recorder rc stopped stretch anchor ok=0

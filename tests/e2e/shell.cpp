@@ -257,6 +257,28 @@ int cdWithoutDrive(const Args&) {
     return result();
 }
 
+// play wav|mp3 <file>: the player itself, as a run drives it: the file plays
+// for 6 s (an MP3 polled every second, so that it is started again after its
+// end), then is stopped, while this process goes on for 2.5 s more: the stop
+// must silence it, not the process's end.
+int play(const Args& args) {
+    const bool mp3 = args[0] == "mp3";
+    saver::BgmFile = args[1];
+    mp3 ? saver::Mp3Open() : saver::WavPlay();
+    std::printf("playing_ms=0\n");
+    bool restarted = false;
+    for (int tick = 0; tick < 6; ++tick) {
+        pause(1000);
+        restarted = restarted || (mp3 && !saver::Mp3IsPlaying());
+        if (mp3) saver::Mp3Poll();
+    }
+    mp3 ? saver::Mp3Close() : saver::WavStop();
+    std::printf("stopped\n");
+    pause(2500);
+    check(!mp3 || restarted, "Mp3Poll never found the file ended");
+    return result();
+}
+
 // Started as Vorlune.dll by the shell (no arguments), the driver stands in
 // for the renderer as VORLUNE_STANDIN says: "slow" opens its VorluneVC
 // window only after 2.5 s (a cold GL driver) and ends when it is closed;

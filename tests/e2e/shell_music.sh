@@ -31,6 +31,12 @@ mp3_restarts() {
 }
 run_case "an MP3 file is heard again after it ended, and stops with the run" mp3_restarts
 
+# The player alone: the stop silences the music while its process goes on.
+run_case "WavPlay loops the file, WavStop silences it" \
+    listen player-wav 2+2=440 end-2+1.5=quiet -- play wav "$(windows_path "$work/tone 440.wav")"
+run_case "Mp3Poll starts the file again after its end, Mp3Close silences it" \
+    listen player-mp3 4+2=660 end-2+1.5=quiet -- play mp3 "$mp3"
+
 cd_without_a_drive() {
     settings 1 ""
     listen cd 0.5+1.5=quiet -- run "$saver" /s 2000 close && drive cd
