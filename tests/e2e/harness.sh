@@ -262,9 +262,10 @@ listen() {
     shift
     parec --latency-msec=100 -d e2e_sink.monitor --file-format=wav "$work/$name.wav" 9>&- &
     recorder=$!
+    # parec loses its first half second or so (a run may be up within it), and its last buffer.
+    sleep 1
     drive "$@"
     rc=$?
-    # parec loses its last buffer (and its first half second or so, while Wine starts the run).
     [[ " ${stretches[*]}" == *" end"* ]] && sleep 2.5
     kill -INT "$recorder"
     wait "$recorder"
