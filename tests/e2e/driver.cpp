@@ -78,9 +78,16 @@ Process start(const std::string& program, const std::string& arguments, bool sho
     PROCESS_INFORMATION info{};
     Process process;
     process.startedMs = nowMs();
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
-        fatal("CreateProcessA " + commandLine);
+    // Wine 8 on a crowded machine now and then fails a process creation with
+    // ERROR_INTERNAL_ERROR before the program runs at all: once more then.
+    for (int attempt = 1; !CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                          FALSE, 0, nullptr, nullptr, &startup, &info);
+         ++attempt) {
+        if (attempt == 2 || GetLastError() != ERROR_INTERNAL_ERROR) {
+            fatal("CreateProcessA " + commandLine);
+        }
+        std::printf("CreateProcessA failed with ERROR_INTERNAL_ERROR; once more\n");
+        Sleep(500);
     }
     CloseHandle(info.hThread);
     std::printf("started=%s\n", commandLine.c_str());
