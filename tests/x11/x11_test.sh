@@ -56,6 +56,34 @@ start_xvfb() {
     unset XSCREENSAVER_WINDOW
 }
 
+# Starts Xorg's dummy driver with two monitors side by side, as RandR lists
+# them: 1024x768 (primary) at 0,0 and 800x600 at 1024,0. Needs root.
+start_xorg_two_monitors() {
+    [ "$(id -u)" -eq 0 ] || { echo "Xorg's dummy driver needs root: skipped"; exit 77; }
+    [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
+        { echo "xserver-xorg-video-dummy is not installed: skipped"; exit 77; }
+    exec 9>"$WORK/display"
+    Xorg -displayfd 9 -config "$SOURCE_ROOT/tests/x11/xorg-dummy.conf" -noreset -nolisten tcp \
+        -logfile "$WORK/xorg.log" -novtswitch -sharevts >"$WORK/xorg.out" 2>&1 &
+    PIDS+=($!)
+    exec 9>&-
+    wait_until test -s "$WORK/display" || fail "Xorg did not start"
+    DISPLAY=":$(head -n 1 "$WORK/display")"
+    export DISPLAY
+    unset XSCREENSAVER_WINDOW
+    { xrandr --newmode 800x600_t 40.00 800 840 968 1056 600 601 605 628 +hsync +vsync &&
+        xrandr --addmode DUMMY1 800x600_t &&
+        xrandr --output DUMMY1 --mode 800x600_t --right-of DUMMY0; } ||
+        fail "xrandr refused a second monitor"
+    xrandr --listmonitors | grep -q '^Monitors: 2' || fail "not two monitors: $(xrandr --listmonitors)"
+}
+
+# region_mean X Y WIDTH HEIGHT: the region's mean grey level (0..1) into MEAN.
+region_mean() {
+    MEAN=$(xwd -root -silent | /usr/bin/convert xwd:- -crop "$3x$4+$1+$2" +repage -colorspace gray \
+        -format '%[fx:mean]' info:)
+}
+
 start_vorlune() {
     "$VORLUNE" "$@" >"$WORK/vorlune.log" 2>&1 &
     VORLUNE_PID=$!
@@ -206,6 +234,30 @@ case $SCENARIO in
         wait_for_drawing 400 0 400 300
         "$CLIENT" close "$WINDOW_ID" || fail "could not send WM_DELETE_WINDOW"
         expect_exit 2 0
+        ;;
+    two_monitors) # the scene on the primary monitor; the other, and another program's white
+        # window on it, black and without a cursor until the end
+        start_xorg_two_monitors
+        "$CLIENT" window 1100 50 600 500 >"$WORK/client.out" 2>"$WORK/client.log" &
+        PIDS+=($!)
+        wait_until test -s "$WORK/client.out" || fail "the test window did not show"
+        start_vorlune
+        wait_for_window
+        [ "$(window_geometry "$WINDOW_ID")" = "0 0 1024 768" ] ||
+            fail "not the primary monitor: $(window_geometry "$WINDOW_ID")"
+        wait_for_drawing 0 0 1024 768
+        region_mean 1024 0 800 600
+        echo "second monitor, mean grey while running: $MEAN"
+        [ "$MEAN" = 0 ] || fail "the second monitor is not black (mean $MEAN)"
+        xdotool mousemove 1400 300
+        "$CLIENT" cursor-hidden >/dev/null || fail "the cursor shows over the second monitor"
+        xdotool keydown Escape
+        expect_exit 2 0
+        xdotool keyup Escape
+        xwininfo -root -tree | grep -q '800x600+1024+0' && fail "a cover outlived the renderer"
+        region_mean 1100 50 600 500
+        echo "the white window after the run: $MEAN"
+        [ "$MEAN" = 1 ] || fail "the white window does not show again (mean $MEAN)"
         ;;
     window_id | xscreensaver_window) # into another program's window, as a screen-saver hack
         start_xvfb 800x600
