@@ -3,6 +3,7 @@
 // program's message box when it cannot go on.
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "driver.hpp"
 #include "frame/win32_error.hpp"
@@ -276,6 +277,114 @@ int closeRenderer(const Args&) {
 // SC_CLOSE closes the renderer.
 int systemClose(const Args&) {
     return postAndExpectExit(WM_SYSCOMMAND, SC_CLOSE);
+}
+
+namespace {
+
+// The monitors, the primary one first.
+std::vector<RECT> monitors() {
+    std::vector<RECT> found;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT area, LPARAM data) -> BOOL {
+            auto& list = *reinterpret_cast<std::vector<RECT>*>(data);
+            MONITORINFO info{};
+            info.cbSize = sizeof(info);
+            const bool primary =
+                GetMonitorInfoA(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY);
+            list.insert(primary ? list.begin() : list.end(), *area);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A white window of this driver's, standing for another program's work.
+HWND makeWhiteWindow(int x, int y, int width, int height) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "WhiteWork";
+    RegisterClassA(&windowClass);
+    const HWND window =
+        CreateWindowExA(0, "WhiteWork", "work", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
+                        nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) fatal("CreateWindowExA WhiteWork");
+    return window;
+}
+
+}  // namespace
+
+// covers <program>: on two monitors, with a white window of the driver's on
+// the second, the renderer started as the shell does covers that monitor
+// with one black window of its own: topmost, without a caption, hiding the
+// cursor, and never in the foreground, not even when clicked, so that Escape
+// still ends the run; no cover is left after it. Screenshots "covered" while
+// it runs and "uncovered" after.
+int covers(const Args& args) {
+    const std::vector<RECT> found = monitors();
+    for (const RECT& m : found) {
+        std::printf("monitor=%ld,%ld,%ldx%ld\n", m.left, m.top, m.right - m.left, m.bottom - m.top);
+    }
+    if (found.size() != 2) fatal("not two monitors");
+    const RECT second = found[1];
+    const HWND white = makeWhiteWindow(second.left + 76, second.top + 50, 600, 500);
+    pause(500);
+
+    Process renderer = start(args[0], "", true);
+    const HWND window = awaitWindow({.caption = kRendererCaption,
+                                     .windowClass = "GLWindow",
+                                     .process = renderer.id,
+                                     .visible = true},
+                                    10000, renderer.handle);
+    if (window == nullptr) fatal("no GLWindow captioned VorluneVC within 10 s");
+    awaitWindow({.windowClass = "VorluneCover", .process = renderer.id, .visible = true}, 5000,
+                renderer.handle);
+    const auto covers = topLevel({.windowClass = "VorluneCover", .visible = true});
+    std::printf("covers=%zu\n", covers.size());
+    check(covers.size() == 1, "not exactly one cover");
+    if (covers.size() == 1) {
+        const HWND cover = covers.front();
+        RECT place{};
+        GetWindowRect(cover, &place);
+        std::printf("cover=%ld,%ld,%ldx%ld\n", place.left, place.top, place.right - place.left,
+                    place.bottom - place.top);
+        check(EqualRect(&place, &second), "the cover is not the second monitor");
+        check(processOf(cover) == renderer.id, "the cover is not the renderer's");
+        check(textOf(cover).empty(), "the cover has a caption");
+        check((GetWindowLongA(cover, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+              "the cover is not topmost");
+    }
+    // Frames drawn on the first monitor meanwhile.
+    pause(2000);
+    snap("covered");
+
+    // A click on the cover leaves the keyboard with the renderer.
+    const POINT middle{(second.left + second.right) / 2, (second.top + second.bottom) / 2};
+    if (!SetCursorPos(middle.x, middle.y)) fatal("SetCursorPos");
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    Sleep(kSettle);
+    mouse(MOUSEEVENTF_LEFTUP);
+    pause(kSettle);
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof(cursor);
+    GetCursorInfo(&cursor);
+    std::printf("foreground=%d\ncursor_showing=%d\n", GetForegroundWindow() == window ? 1 : 0,
+                (cursor.flags & CURSOR_SHOWING) != 0 ? 1 : 0);
+    check(GetForegroundWindow() == window, "a click on the cover took the foreground");
+    check((cursor.flags & CURSOR_SHOWING) == 0, "the cursor shows over the cover");
+
+    const double start = nowMs();
+    key(VK_ESCAPE, false);
+    expectCleanExit(renderer.handle, window, start);
+    key(VK_ESCAPE, true);
+    letGo(renderer);
+    check(topLevel({.windowClass = "VorluneCover"}).empty(), "a cover is left");
+    pause(500);
+    snap("uncovered");
+    DestroyWindow(white);
+    return result();
 }
 
 // message <program> <arguments> <caption> <text>: the program cannot go on
