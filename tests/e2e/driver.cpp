@@ -370,6 +370,7 @@ constexpr Command kCommands[] = {
     {"cd", 0, 0, cdWithoutDrive, ""},
     {"play", 2, 2, play, "wav|mp3 <file>"},
     {"dialog", 1, 1000, dialog, "<scr> <step>..."},
+    {"manifest", 1, 2, manifest, "<program>..."},
 };
 
 }  // namespace

@@ -98,6 +98,6 @@ int launch(const Args&), inspectWindow(const Args&), displayMode(const Args&), i
     escape(const Args&), closeRenderer(const Args&), systemClose(const Args&), covers(const Args&),
     message(const Args&), run(const Args&), ends(const Args&), preview(const Args&),
     previewGone(const Args&), burst(const Args&), cdWithoutDrive(const Args&), play(const Args&),
-    dialog(const Args&), standIn();
+    dialog(const Args&), manifest(const Args&), standIn();
 
 }  // namespace vorlune::e2e
