@@ -3,7 +3,6 @@
 // program's message box when it cannot go on.
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "driver.hpp"
 #include "frame/win32_error.hpp"
@@ -279,43 +278,6 @@ int systemClose(const Args&) {
     return postAndExpectExit(WM_SYSCOMMAND, SC_CLOSE);
 }
 
-namespace {
-
-// The monitors, the primary one first.
-std::vector<RECT> monitors() {
-    std::vector<RECT> found;
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT area, LPARAM data) -> BOOL {
-            auto& list = *reinterpret_cast<std::vector<RECT>*>(data);
-            MONITORINFO info{};
-            info.cbSize = sizeof(info);
-            const bool primary =
-                GetMonitorInfoA(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY);
-            list.insert(primary ? list.begin() : list.end(), *area);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// A white window of this driver's, standing for another program's work.
-HWND makeWhiteWindow(int x, int y, int width, int height) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "WhiteWork";
-    RegisterClassA(&windowClass);
-    const HWND window =
-        CreateWindowExA(0, "WhiteWork", "work", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
-                        nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (window == nullptr) fatal("CreateWindowExA WhiteWork");
-    return window;
-}
-
-}  // namespace
-
 // covers <program>: on two monitors, with a white window of the driver's on
 // the second, the renderer started as the shell does covers that monitor
 // with one black window of its own: topmost, without a caption, hiding the
@@ -323,46 +285,48 @@ HWND makeWhiteWindow(int x, int y, int width, int height) {
 // still ends the run; no cover is left after it. Screenshots "covered" while
 // it runs and "uncovered" after.
 int covers(const Args& args) {
-    const std::vector<RECT> found = monitors();
-    for (const RECT& m : found) {
-        std::printf("monitor=%ld,%ld,%ldx%ld\n", m.left, m.top, m.right - m.left, m.bottom - m.top);
+    // The monitor right of the primary one.
+    MONITORINFO second{};
+    second.cbSize = sizeof(second);
+    const HMONITOR monitor =
+        MonitorFromPoint({GetSystemMetrics(SM_CXSCREEN), 0}, MONITOR_DEFAULTTONULL);
+    if (GetSystemMetrics(SM_CMONITORS) != 2 || !GetMonitorInfoA(monitor, &second)) {
+        fatal("not two monitors side by side");
     }
-    if (found.size() != 2) fatal("not two monitors");
-    const RECT second = found[1];
-    const HWND white = makeWhiteWindow(second.left + 76, second.top + 50, 600, 500);
+    const RECT area = second.rcMonitor;
+    WNDCLASSA whiteClass{};
+    whiteClass.lpfnWndProc = DefWindowProcA;
+    whiteClass.hInstance = GetModuleHandleA(nullptr);
+    whiteClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    whiteClass.lpszClassName = "White";
+    RegisterClassA(&whiteClass);
+    const HWND white =
+        CreateWindowExA(0, "White", "work", WS_POPUP | WS_VISIBLE, area.left + 76, area.top + 50,
+                        600, 500, nullptr, nullptr, whiteClass.hInstance, nullptr);
+    if (white == nullptr) fatal("CreateWindowExA (white window)");
     pause(500);
 
     Process renderer = start(args[0], "", true);
-    const HWND window = awaitWindow({.caption = kRendererCaption,
-                                     .windowClass = "GLWindow",
-                                     .process = renderer.id,
-                                     .visible = true},
-                                    10000, renderer.handle);
-    if (window == nullptr) fatal("no GLWindow captioned VorluneVC within 10 s");
-    awaitWindow({.windowClass = "VorluneCover", .process = renderer.id, .visible = true}, 5000,
-                renderer.handle);
+    const HWND window =
+        awaitWindow({.caption = kRendererCaption, .process = renderer.id, .visible = true}, 10000,
+                    renderer.handle);
+    if (window == nullptr) fatal("no window captioned VorluneVC within 10 s");
+    awaitWindow({.windowClass = "VorluneCover", .visible = true}, 5000, renderer.handle);
     const auto covers = topLevel({.windowClass = "VorluneCover", .visible = true});
-    std::printf("covers=%zu\n", covers.size());
-    check(covers.size() == 1, "not exactly one cover");
-    if (covers.size() == 1) {
-        const HWND cover = covers.front();
-        RECT place{};
-        GetWindowRect(cover, &place);
-        std::printf("cover=%ld,%ld,%ldx%ld\n", place.left, place.top, place.right - place.left,
-                    place.bottom - place.top);
-        check(EqualRect(&place, &second), "the cover is not the second monitor");
-        check(processOf(cover) == renderer.id, "the cover is not the renderer's");
-        check(textOf(cover).empty(), "the cover has a caption");
-        check((GetWindowLongA(cover, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
-              "the cover is not topmost");
-    }
-    // Frames drawn on the first monitor meanwhile.
-    pause(2000);
+    RECT place{};
+    if (!covers.empty()) GetWindowRect(covers.front(), &place);
+    std::printf("covers=%zu\ncover=%ld,%ld,%ldx%ld\n", covers.size(), place.left, place.top,
+                place.right - place.left, place.bottom - place.top);
+    check(covers.size() == 1 && EqualRect(&place, &area), "not one cover over the second monitor");
+    check(covers.size() == 1 && textOf(covers.front()).empty() &&
+              (GetWindowLongA(covers.front(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+          "the cover has a caption or is not topmost");
+    pause(2000);  // frames drawn on the first monitor meanwhile
     snap("covered");
 
-    // A click on the cover leaves the keyboard with the renderer.
-    const POINT middle{(second.left + second.right) / 2, (second.top + second.bottom) / 2};
-    if (!SetCursorPos(middle.x, middle.y)) fatal("SetCursorPos");
+    if (!SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2)) {
+        fatal("SetCursorPos");
+    }
     mouse(MOUSEEVENTF_LEFTDOWN);
     Sleep(kSettle);
     mouse(MOUSEEVENTF_LEFTUP);
@@ -379,7 +343,6 @@ int covers(const Args& args) {
     key(VK_ESCAPE, false);
     expectCleanExit(renderer.handle, window, start);
     key(VK_ESCAPE, true);
-    letGo(renderer);
     check(topLevel({.windowClass = "VorluneCover"}).empty(), "a cover is left");
     pause(500);
     snap("uncovered");
