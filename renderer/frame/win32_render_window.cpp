@@ -175,8 +175,8 @@ RenderWindow::RenderWindow(const char* caption, int width, int height, int colou
     resizeViewport(width, height);
     if (fullScreen) {
         ShowCursor(FALSE);
-        // Only now, after the change has moved the monitors and with the
-        // window shown on its own.
+        // Once the window shows, laid out from the monitors as the mode
+        // change has left them.
         covers_ = std::make_unique<MonitorCovers>(window);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(covers_.get()));
     }
