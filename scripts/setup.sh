@@ -11,7 +11,7 @@ run_packages=(
     libgtest-dev libxfixes-dev # the preset configures its tests too
     libpng-dev
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
-    libx11-dev
+    libx11-dev libxrandr-dev
     xvfb x11-utils
 )
 windows_packages=(
@@ -29,6 +29,7 @@ test_packages=(
     "${package_packages[@]}"
     clang-format libgtest-dev googletest libbenchmark-dev
     x11-apps xdotool evilwm libxfixes-dev procps python3 util-linux
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     lame sox pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     clang libclang-rt-14-dev
     lintian man-db xscreensaver

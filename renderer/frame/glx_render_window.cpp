@@ -12,6 +12,7 @@
 #include "frame/viewport.hpp"
 #include "frame/x11_errors.hpp"
 #include "frame/x11_keys.hpp"
+#include "frame/x11_monitor_covers.hpp"
 
 namespace vorlune {
 
@@ -190,12 +191,16 @@ void GlxRenderWindow::createWindow(const char* caption, int width, int height, b
     const int screenWidth = DisplayWidth(display_, screen);
     const int screenHeight = DisplayHeight(display_, screen);
     // Full screen is the window manager's full-screen state on a window the
-    // size of the screen; the display mode is never touched.
+    // size of one monitor (the others are covered); the display mode is never
+    // touched.
     int x = 0;
     int y = 0;
     if (fullScreen) {
-        width = screenWidth;
-        height = screenHeight;
+        const MonitorArea monitor = sceneMonitor(display_);
+        x = monitor.x;
+        y = monitor.y;
+        width = monitor.width;
+        height = monitor.height;
     } else {
         x = screenWidth / 2 - width / 2;
         y = screenHeight / 2 - height / 2;

@@ -1,5 +1,6 @@
 #include "frame/win32_render_window.hpp"
 
+#include "frame/display_mode.hpp"
 #include "frame/key_states.hpp"
 #include "frame/viewport.hpp"
 #include "frame/win32_error.hpp"
@@ -42,6 +43,13 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_KEYUP:
             setKeyState(wParam, 0);
             break;
+        case WM_DISPLAYCHANGE:
+            // Monitors added, removed or moved: the covers follow.
+            if (auto* covers =
+                    reinterpret_cast<MonitorCovers*>(GetWindowLongPtrA(window, GWLP_USERDATA))) {
+                covers->layOut();
+            }
+            break;
         case WM_SYSCOMMAND:
             // While we run, neither the system's own screen saver nor a
             // monitor power-down may take over.
@@ -65,16 +73,32 @@ void registerWindowClass(HINSTANCE instance) {
     if (RegisterClassA(&windowClass) == 0) fail("Register window class failed", "RegisterClassA");
 }
 
-// Switches the display to the mode for this run only; false when the mode is
-// refused, which is not an error: we run in a window instead.
+// The display's modes as Windows offers them; a change lasts for this run only.
+class Win32DisplayModes final : public DisplayModes {
+  public:
+    int currentBitsPerPixel() override {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof(mode);
+        if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 0;
+        return static_cast<int>(mode.dmBitsPerPel);
+    }
+
+    bool change(const DisplayMode& wanted) override {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof(mode);
+        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmBitsPerPel = static_cast<DWORD>(wanted.bitsPerPixel);
+        mode.dmPelsWidth = static_cast<DWORD>(wanted.width);
+        mode.dmPelsHeight = static_cast<DWORD>(wanted.height);
+        return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+    }
+};
+
+// Switches the display to the mode for this run; false when every mode tried
+// is refused, which is not an error: we run in a window instead.
 bool enterDisplayMode(int width, int height, int colourBits) {
-    DEVMODEA mode{};
-    mode.dmSize = sizeof(mode);
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmBitsPerPel = static_cast<DWORD>(colourBits);
-    mode.dmPelsWidth = static_cast<DWORD>(width);
-    mode.dmPelsHeight = static_cast<DWORD>(height);
-    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+    Win32DisplayModes display;
+    return enterFullScreenMode(display, {width, height, colourBits}).has_value();
 }
 
 // A borderless window over the whole display, or a normal one centred on the
@@ -149,10 +173,21 @@ RenderWindow::RenderWindow(const char* caption, int width, int height, int colou
     // The requested size even when windowed; the client area takes over from
     // the next WM_SIZE on.
     resizeViewport(width, height);
-    if (fullScreen) ShowCursor(FALSE);
+    if (fullScreen) {
+        ShowCursor(FALSE);
+        // Once the window shows, laid out from the monitors as the mode
+        // change has left them.
+        covers_ = std::make_unique<MonitorCovers>(window);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(covers_.get()));
+    }
 }
 
 RenderWindow::~RenderWindow() {
+    // The covers go first: the monitors they cover are about to move.
+    if (covers_) {
+        if (IsWindow(window)) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        covers_.reset();
+    }
     // Unconditional: after a windowed run both calls are harmless.
     ShowCursor(TRUE);
     ChangeDisplaySettingsA(nullptr, 0);

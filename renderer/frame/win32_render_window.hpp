@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
+
+#include "frame/win32_monitor_covers.hpp"
 
 namespace vorlune {
 
@@ -24,9 +27,11 @@ class RenderWindowError : public std::runtime_error {
 
 // The renderer's top-level window of class "GLWindow", its own device context,
 // and an OpenGL context current on the creating thread from creation to
-// destruction. Creation may switch the display to the requested mode (and
-// falls back to a centred window when it cannot); destruction always shows
-// the cursor and returns the display to the mode stored in the registry.
+// destruction. Creation may switch the display to the requested mode (or the
+// requested size at the display's own depth, and falls back to a centred
+// window when neither is taken); in full screen the other monitors are
+// covered. Destruction removes the covers, always shows the cursor and
+// returns the display to the mode stored in the registry.
 //
 // A failed creation throws RenderWindowError and undoes nothing it did before.
 class RenderWindow {
@@ -41,6 +46,9 @@ class RenderWindow {
     HWND window = nullptr;
     HDC deviceContext = nullptr;
     HGLRC renderContext = nullptr;
+
+  private:
+    std::unique_ptr<MonitorCovers> covers_;
 };
 
 }  // namespace vorlune

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "frame/key_states.hpp"
 #include "frame/render_settings.hpp"
 #include "frame/x11_errors.hpp"
+#include "frame/x11_monitor_covers.hpp"
 #include "frame/x11_options.hpp"
 #include "scene/scene_driver.hpp"
 
@@ -99,6 +101,12 @@ void run(const X11Options& options) {
 
     GlxRenderWindow window(display.get(), options.target, options.windowId, kCaption, screenWidth,
                            screenHeight);
+    // Full screen leaves no other monitor showing the desktop. Given a window,
+    // we draw only there: a screen-saver daemon covers each monitor itself.
+    std::optional<X11MonitorCovers> covers;
+    if (options.target == DrawTarget::fullScreen) {
+        covers.emplace(display.get(), sceneMonitor(display.get()));
+    }
     sceneStart();
     const double start = clockSeconds();
     const long frames =

@@ -144,7 +144,15 @@ void DrawLabel(HDC dc, const Label& label) {
 }
 
 void DrawImage(HDC dc, const DrawnImage& image) {
-    DrawPicture(dc, image.picture, image.place.left, image.place.top);
+    constexpr int kPictureTwipsPerPixel = 15;
+    BITMAP size{};
+    if (image.picture == nullptr || GetObjectA(image.picture, sizeof(size), &size) == 0) return;
+    const int x = image.place.left;
+    const int y = image.place.top;
+    DrawPicture(dc, image.picture,
+                RECT{x, y, x + PixelsX(size.bmWidth * kPictureTwipsPerPixel),
+                     y + PixelsY(size.bmHeight * kPictureTwipsPerPixel)},
+                RECT{0, 0, size.bmWidth, size.bmHeight});
 }
 
 bool Contains(const RECT& rect, POINT point) {

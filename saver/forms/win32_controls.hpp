@@ -65,8 +65,9 @@ struct Label {
 };
 void DrawLabel(HDC dc, const Label& label);
 
-// An image without a window: its picture at its natural size from the
-// place's top-left corner.
+// An image without a window: its picture at its size in twips from the
+// place's top-left corner. Pictures are made at 15 twips to the pixel
+// (96 dpi), so on a finer screen they are scaled up to keep their size.
 struct DrawnImage {
     RECT place{0, 0, 0, 0};
     HBITMAP picture = nullptr;  // not owned

@@ -48,9 +48,15 @@ void DrawPicture(HDC dc, HBITMAP picture, const RECT& destination, const RECT& s
         BitBlt(dc, destination.left, destination.top, width, height, from, source.left, source.top,
                SRCCOPY);
     } else {
-        const int mode = SetStretchBltMode(dc, COLORONCOLOR);
+        // Averaged, not every other pixel doubled or dropped: on a screen
+        // finer than the pictures were made for, they are scaled up by
+        // fractions such as 1.5. Halftoning wants the brush origin reset.
+        const int mode = SetStretchBltMode(dc, HALFTONE);
+        POINT origin{};
+        SetBrushOrgEx(dc, 0, 0, &origin);
         StretchBlt(dc, destination.left, destination.top, width, height, from, source.left,
                    source.top, sourceWidth, sourceHeight, SRCCOPY);
+        SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
         if (mode != 0) SetStretchBltMode(dc, mode);
     }
     SelectObject(from, previous);

@@ -14,7 +14,7 @@ namespace vorlune::forms {
 void Paint(HWND window, UINT message, WPARAM wParam, const std::function<void(HDC)>& draw);
 
 // Copies a part of a picture (source, in the picture's pixels) to the
-// destination in dc, stretched when the two sizes differ.
+// destination in dc, stretched smoothly when the two sizes differ.
 void DrawPicture(HDC dc, HBITMAP picture, const RECT& destination, const RECT& source);
 // The whole picture at its natural size, its top-left corner at (x, y).
 void DrawPicture(HDC dc, HBITMAP picture, int x, int y);

@@ -1,5 +1,6 @@
 #include "forms/win32_forms.hpp"
 
+#include <cmath>
 #include <utility>
 
 #include "forms/win32_drawing.hpp"
@@ -52,16 +53,17 @@ int TwipsPerPixelY() {
     return TwipsPerPixel(LOGPIXELSY);
 }
 
+// To the nearest pixel, halves up: at 10 twips to the pixel (144 dpi) the
+// layout's 3645-twip height is 365 pixels, not one short.
 int PixelsX(int twips) {
-    return twips / TwipsPerPixelX();
+    return static_cast<int>(std::lround(static_cast<double>(twips) / TwipsPerPixelX()));
 }
 int PixelsY(int twips) {
-    return twips / TwipsPerPixelY();
+    return static_cast<int>(std::lround(static_cast<double>(twips) / TwipsPerPixelY()));
 }
+// Edges rounded, not sizes: controls that meet in twips meet in pixels.
 RECT PixelRect(int left, int top, int width, int height) {
-    const int x = PixelsX(left);
-    const int y = PixelsY(top);
-    return RECT{x, y, x + PixelsX(width), y + PixelsY(height)};
+    return RECT{PixelsX(left), PixelsY(top), PixelsX(left + width), PixelsY(top + height)};
 }
 
 Timer::Timer(Form& form, std::uint32_t interval, bool enabled, std::function<void()> onTick)

@@ -45,7 +45,8 @@ Owner* OwnerOf(HWND window, UINT message, LPARAM lParam) {
 // Twips (1/1440 inch) per screen pixel, from the screen's dots per inch.
 int TwipsPerPixelX();
 int TwipsPerPixelY();
-// Twips to pixels on this screen, and a place and size in twips to pixels.
+// Twips to the nearest pixel on this screen, and a place and size in twips to
+// pixels.
 int PixelsX(int twips);
 int PixelsY(int twips);
 RECT PixelRect(int left, int top, int width, int height);

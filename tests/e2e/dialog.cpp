@@ -3,6 +3,7 @@
 //   dialog <Vorlune.scr> <step> [<step> ...]
 // Steps stop at the first failed check: later ones would only confuse the report.
 // The source's Japanese texts become code page 932 bytes (-fexec-charset).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,11 +15,20 @@ namespace {
 
 constexpr char kDialogCaption[] = "<Vorlune>";
 constexpr char kChooserTitle[] = "ﾌｧｲﾙを開く";
-constexpr int kTwips = 15;  // per pixel, at Wine's 96 dpi
+// Twips per pixel on this screen: 15 at Wine's usual 96 dpi, 10 at 144.
+int twipsPerPixel() {
+    static const int perPixel = [] {
+        const HDC screen = GetDC(nullptr);
+        const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return (1440 + dotsPerInch / 2) / dotsPerInch;
+    }();
+    return perPixel;
+}
 
-// A place in the layout, in twips, turned into pixels.
-constexpr int Px(int twips) {
-    return twips / kTwips;
+// A place in the layout, in twips, to the nearest pixel.
+int Px(int twips) {
+    return (2 * twips + twipsPerPixel()) / (2 * twipsPerPixel());
 }
 
 struct Dialog {
@@ -39,8 +49,8 @@ std::string rectText(const RECT& r) {
 
 bool placedAt(HWND window, int left, int top, int width, int height) {
     const RECT r = placeInParent(window);
-    return r.left == Px(left) && r.top == Px(top) && r.right - r.left == Px(width) &&
-           r.bottom - r.top == Px(height);
+    return r.left == Px(left) && r.top == Px(top) && r.right == Px(left + width) &&
+           r.bottom == Px(top + height);
 }
 
 POINT onScreen(HWND window, int x, int y) {
@@ -93,10 +103,11 @@ void checkLayout(const Dialog& dialog) {
     GetWindowRect(dialog.form, &outer);
     // Centred across and a third of the way down by the outer size, whole
     // twips divided with the fraction dropped.
+    const int perPixel = twipsPerPixel();
     const int left =
-        (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) * kTwips / 2 / kTwips;
+        (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) * perPixel / 2 / perPixel;
     const int top =
-        (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) * kTwips / 3 / kTwips;
+        (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) * perPixel / 3 / perPixel;
     std::printf("client=%s\nwindow=%s\nexpected_place=%d,%d\n", rectText(client).c_str(),
                 rectText(outer).c_str(), left, top);
     check(client.right == Px(7440) && client.bottom == Px(3645),
@@ -107,7 +118,7 @@ void checkLayout(const Dialog& dialog) {
     check(placedAt(dialog.panel, 180, 240, 7035, 2475), "Pic_C is not at 180,240 7035x2475");
     const RECT combo = placeInParent(dialog.repeat);
     std::printf("combo=%s\n", rectText(combo).c_str());
-    check(combo.left == Px(1680) && combo.top == Px(780) && combo.right - combo.left == Px(615),
+    check(combo.left == Px(1680) && combo.top == Px(780) && combo.right == Px(1680 + 615),
           "BGM_Repeat is not at 1680,780, 615 wide");
     check(placedAt(dialog.file, 420, 1740, 615, 315), "the \"...\" button is not at 420,1740");
     check(placedAt(dialog.set, 4860, 3000, 1155, 375), "設定 is not at 4860,3000 1155x375");
@@ -177,6 +188,45 @@ void checkKindState(const Dialog& dialog, int kind) {
     faces[fileOn ? 1 : 0] = face;
     check(faces[0].empty() || faces[1].empty() || faces[0] != faces[1],
           "\"...\" looks the same enabled and disabled");
+}
+
+// scale <kind>: the pictures drawn at their size in twips, 15 to a picture
+// pixel, whatever the screen: the chosen kind's option mark has a blue fill
+// 10 picture pixels square, and the face of 設定 keeps 4 of them at its left
+// edge before its gradient shows.
+void checkScale(Dialog& dialog, const std::string* a) {
+    constexpr int kTops[3] = {1140, 840, 1440};
+    const int kind = number(a[0]);
+    if (kind < 0 || kind > 2) fatal("no kind " + a[0]);
+    const HDC screen = GetDC(nullptr);
+    // The blue of the fill, not the grey frame nor a blend of the two.
+    const POINT mark = onScreen(dialog.panel, Px(420), Px(kTops[kind]));
+    int left = 1 << 20, top = 1 << 20, right = -(1 << 20), bottom = -(1 << 20);
+    for (int y = mark.y - 2; y < mark.y + Px(195) + 2; ++y) {
+        for (int x = mark.x - 2; x < mark.x + Px(195) + 2; ++x) {
+            const COLORREF c = GetPixel(screen, x, y);
+            if (c == CLR_INVALID || GetBValue(c) - GetRValue(c) <= 100) continue;
+            left = std::min(left, x);
+            top = std::min(top, y);
+            right = std::max(right, x + 1);
+            bottom = std::max(bottom, y + 1);
+        }
+    }
+    // Along the middle row of 設定, from its left edge to the first pixel of
+    // the gradient's colour there (a quarter in, clear of the caption).
+    RECT face{};
+    GetWindowRect(dialog.set, &face);
+    const int y = (face.top + face.bottom) / 2;
+    const COLORREF gradient = GetPixel(screen, face.left + (face.right - face.left) / 4, y);
+    int edge = 0;
+    while (edge < 20 && GetPixel(screen, face.left + edge, y) != gradient) ++edge;
+    ReleaseDC(nullptr, screen);
+    const int fillWidth = right - left;
+    const int fillHeight = bottom - top;
+    std::printf("mark_fill=%dx%d\nface_edge=%d\n", fillWidth, fillHeight, edge);
+    check(fillWidth == Px(150) && fillHeight == Px(150),
+          "the option mark's fill is not 150 twips square");
+    check(edge == Px(60), "the face of 設定 does not keep a 60-twip edge");
 }
 
 // mark|label <kind> left|right|middle: any mouse button on a kind's option
@@ -301,6 +351,7 @@ constexpr Step kSteps[] = {
                "a second start started a run");
      }},
     {"state", 1, [](Dialog& d, const std::string* a) { checkKindState(d, number(a[0])); }},
+    {"scale", 1, checkScale},
     {"mark", 2, [](Dialog& d, const std::string* a) { chooseKind(d, a, false); }},
     {"label", 2, [](Dialog& d, const std::string* a) { chooseKind(d, a, true); }},
     {"type", 1, typeRepeat},
@@ -363,6 +414,28 @@ constexpr Step kSteps[] = {
 };
 
 }  // namespace
+
+// manifest <program>...: each carries the manifest Windows reads at its start
+// (resource 1 of type RT_MANIFEST), declaring per-monitor DPI awareness (v2)
+// and the older dpiAware setting for systems before it.
+int manifest(const Args& args) {
+    for (const std::string& program : args) {
+        const HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (module == nullptr) fatal("LoadLibraryExA " + program);
+        const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST);
+        const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+        const char* bytes = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : "";
+        const std::string text(bytes, found != nullptr ? SizeofResource(module, found) : 0);
+        std::printf("manifest_bytes=%zu\n", text.size());
+        check(found != nullptr, program + " has no manifest (resource 1, RT_MANIFEST)");
+        check(text.find(">PerMonitorV2") != std::string::npos,
+              program + "'s manifest declares no per-monitor-v2 DPI awareness");
+        check(text.find(">true/pm</dpiAware>") != std::string::npos,
+              program + "'s manifest has no dpiAware fallback");
+        FreeLibrary(module);
+    }
+    return result();
+}
 
 int dialog(const Args& args) {
     Dialog dialog = open(args[0]);

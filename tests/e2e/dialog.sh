@@ -56,7 +56,7 @@ unchanged() {
 
 opens() {
     prepare 0 0 ""
-    dialog layout snap dialog state 0 second /c second /s close ends && unchanged
+    dialog layout scale 0 snap dialog state 0 second /c second /s close ends && unchanged
 }
 run_case "/c opens <Vorlune> in its place; a second /c or /s ends at once; the close box" opens
 
@@ -113,4 +113,18 @@ refused() {
         remove-folder "$(windows_path "$ini")" set ends && saved 1 5 ""
 }
 run_case "a refused write is told with the INI file's path; the dialog stays; then 設定 again" refused
+
+# At 144 dpi (Wine's LogPixels, read by each program as it starts) the
+# layout in twips is 1.5 times as many pixels, its pictures too (screenshot
+# dialog-144). Wine takes every program as aware of the DPI, manifest or
+# not: only the manifests themselves show that Windows would.
+high_dpi() {
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
+        >>"$work/wine.log" 2>&1 9>&- || return 1
+    prepare 0 0 ""
+    dialog layout scale 0 snap dialog-144 close ends && unchanged || return 1
+    [ "$(value client)" = 0,0,744x365 ] || { echo "    the client area is not 744 x 365 pixels"; return 1; }
+    drive manifest "$scr" "$renderer"
+}
+run_case "at 144 dpi: the client area 744 x 365, marks and faces 1.5 times; both manifests" high_dpi
 finish

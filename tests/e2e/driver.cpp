@@ -360,6 +360,7 @@ constexpr Command kCommands[] = {
     {"escape", 0, 0, escape, ""},
     {"close", 0, 0, closeRenderer, ""},
     {"system-close", 0, 0, systemClose, ""},
+    {"covers", 1, 1, covers, "<program>"},
     {"message", 4, 4, message, "<program> <arguments> <caption> <text, \\n for a line break>[*]"},
     {"run", 4, 5, run, "<scr> <arguments> <ms> close|escape|kill-renderer|kill-shell [second]"},
     {"ends", 2, 2, ends, "<scr> <arguments>"},
@@ -369,6 +370,7 @@ constexpr Command kCommands[] = {
     {"cd", 0, 0, cdWithoutDrive, ""},
     {"play", 2, 2, play, "wav|mp3 <file>"},
     {"dialog", 1, 1000, dialog, "<scr> <step>..."},
+    {"manifest", 1, 2, manifest, "<program>..."},
 };
 
 }  // namespace

@@ -278,6 +278,78 @@ int systemClose(const Args&) {
     return postAndExpectExit(WM_SYSCOMMAND, SC_CLOSE);
 }
 
+// covers <program>: on two monitors, with a white window of the driver's on
+// the second, the renderer started as the shell does covers that monitor
+// with one black window of its own: topmost, without a caption, hiding the
+// cursor, and never in the foreground, not even when clicked, so that Escape
+// still ends the run; no cover is left after it. Screenshots "covered" while
+// it runs and "uncovered" after.
+int covers(const Args& args) {
+    // The monitor right of the primary one.
+    MONITORINFO second{};
+    second.cbSize = sizeof(second);
+    const HMONITOR monitor =
+        MonitorFromPoint({GetSystemMetrics(SM_CXSCREEN), 0}, MONITOR_DEFAULTTONULL);
+    if (GetSystemMetrics(SM_CMONITORS) != 2 || !GetMonitorInfoA(monitor, &second)) {
+        fatal("not two monitors side by side");
+    }
+    const RECT area = second.rcMonitor;
+    WNDCLASSA whiteClass{};
+    whiteClass.lpfnWndProc = DefWindowProcA;
+    whiteClass.hInstance = GetModuleHandleA(nullptr);
+    whiteClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    whiteClass.lpszClassName = "White";
+    RegisterClassA(&whiteClass);
+    const HWND white =
+        CreateWindowExA(0, "White", "work", WS_POPUP | WS_VISIBLE, area.left + 76, area.top + 50,
+                        600, 500, nullptr, nullptr, whiteClass.hInstance, nullptr);
+    if (white == nullptr) fatal("CreateWindowExA (white window)");
+    pause(500);
+
+    Process renderer = start(args[0], "", true);
+    const HWND window =
+        awaitWindow({.caption = kRendererCaption, .process = renderer.id, .visible = true}, 10000,
+                    renderer.handle);
+    if (window == nullptr) fatal("no window captioned VorluneVC within 10 s");
+    awaitWindow({.windowClass = "VorluneCover", .visible = true}, 5000, renderer.handle);
+    const auto covers = topLevel({.windowClass = "VorluneCover", .visible = true});
+    RECT place{};
+    if (!covers.empty()) GetWindowRect(covers.front(), &place);
+    std::printf("covers=%zu\ncover=%ld,%ld,%ldx%ld\n", covers.size(), place.left, place.top,
+                place.right - place.left, place.bottom - place.top);
+    check(covers.size() == 1 && EqualRect(&place, &area), "not one cover over the second monitor");
+    check(covers.size() == 1 && textOf(covers.front()).empty() &&
+              (GetWindowLongA(covers.front(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+          "the cover has a caption or is not topmost");
+    pause(2000);  // frames drawn on the first monitor meanwhile
+    snap("covered");
+
+    if (!SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2)) {
+        fatal("SetCursorPos");
+    }
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    Sleep(kSettle);
+    mouse(MOUSEEVENTF_LEFTUP);
+    pause(kSettle);
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof(cursor);
+    GetCursorInfo(&cursor);
+    std::printf("foreground=%d\ncursor_showing=%d\n", GetForegroundWindow() == window ? 1 : 0,
+                (cursor.flags & CURSOR_SHOWING) != 0 ? 1 : 0);
+    check(GetForegroundWindow() == window, "a click on the cover took the foreground");
+    check((cursor.flags & CURSOR_SHOWING) == 0, "the cursor shows over the cover");
+
+    const double start = nowMs();
+    key(VK_ESCAPE, false);
+    expectCleanExit(renderer.handle, window, start);
+    key(VK_ESCAPE, true);
+    check(topLevel({.windowClass = "VorluneCover"}).empty(), "a cover is left");
+    pause(500);
+    snap("uncovered");
+    DestroyWindow(white);
+    return result();
+}
+
 // message <program> <arguments> <caption> <text>: the program cannot go on
 // and says so in a message box with that caption and text (or a text that
 // starts so, when it ends in "*"); no renderer window shows meanwhile, and

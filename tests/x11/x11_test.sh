@@ -22,6 +22,11 @@ cleanup() {
     local pid
     for pid in "${PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; done
     wait 2>/dev/null
+    # Xorg, not our child, is asked to go: killed, it would leave its lock behind.
+    if [ -n "${XORG_PID:-}" ]; then
+        kill -TERM "$XORG_PID" 2>/dev/null
+        for _ in $(seq 50); do kill -0 "$XORG_PID" 2>/dev/null || break; sleep 0.1; done
+    fi
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -29,7 +34,9 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     for log in "$WORK"/*.log; do
-        [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; cat "$log" >&2; }
+        # Xorg's own log says nothing about the renderer.
+        [ "$log" != "$WORK/xorg.log" ] && [ -s "$log" ] &&
+            { echo "--- $(basename "$log")" >&2; cat "$log" >&2; }
     done
     exit 1
 }
@@ -54,6 +61,27 @@ start_xvfb() {
     DISPLAY=":$(head -n 1 "$WORK/display")"
     export DISPLAY
     unset XSCREENSAVER_WINDOW
+}
+
+# Xorg's dummy driver with two monitors: 1024x768 (primary) at 0,0 and
+# 800x600 at 1024,0. Skipped without root.
+start_xorg_two_monitors() {
+    local started
+    started=$("$SOURCE_ROOT/tests/xorg_dummy.sh" "$WORK")
+    case $? in
+        0) ;;
+        77) echo "skipped"; exit 77 ;;
+        *) fail "Xorg did not start" ;;
+    esac
+    XORG_PID=${started#* } DISPLAY=${started% *}
+    export DISPLAY
+    unset XSCREENSAVER_WINDOW
+}
+
+# region_mean X Y WIDTH HEIGHT: the region's mean grey level (0..1) into MEAN.
+region_mean() {
+    MEAN=$(xwd -root -silent | /usr/bin/convert xwd:- -crop "$3x$4+$1+$2" +repage -colorspace gray \
+        -format '%[fx:mean]' info:)
 }
 
 start_vorlune() {
@@ -206,6 +234,30 @@ case $SCENARIO in
         wait_for_drawing 400 0 400 300
         "$CLIENT" close "$WINDOW_ID" || fail "could not send WM_DELETE_WINDOW"
         expect_exit 2 0
+        ;;
+    two_monitors) # the scene on the primary monitor; the other, and another program's white
+        # window on it, black and without a cursor until the end
+        start_xorg_two_monitors
+        "$CLIENT" window 1100 50 600 500 >"$WORK/client.out" 2>"$WORK/client.log" &
+        PIDS+=($!)
+        wait_until test -s "$WORK/client.out" || fail "the test window did not show"
+        start_vorlune
+        wait_for_window
+        [ "$(window_geometry "$WINDOW_ID")" = "0 0 1024 768" ] ||
+            fail "not the primary monitor: $(window_geometry "$WINDOW_ID")"
+        wait_for_drawing 0 0 1024 768
+        region_mean 1024 0 800 600
+        echo "second monitor, mean grey while running: $MEAN"
+        [ "$MEAN" = 0 ] || fail "the second monitor is not black (mean $MEAN)"
+        xdotool mousemove 1400 300
+        "$CLIENT" cursor-hidden >/dev/null || fail "the cursor shows over the second monitor"
+        xdotool keydown Escape
+        expect_exit 2 0
+        xdotool keyup Escape
+        xwininfo -root -tree | grep -q '800x600+1024+0' && fail "a cover outlived the renderer"
+        region_mean 1100 50 600 500
+        echo "the white window after the run: $MEAN"
+        [ "$MEAN" = 1 ] || fail "the white window does not show again (mean $MEAN)"
         ;;
     window_id | xscreensaver_window) # into another program's window, as a screen-saver hack
         start_xvfb 800x600

@@ -1,6 +1,6 @@
 // A small X client for x11_test.sh, for what the stock X tools do not do:
-//   x11_test_client window X Y WIDTH HEIGHT   maps a window, prints its id in hex
-//                                             and keeps it until killed
+//   x11_test_client window X Y WIDTH HEIGHT   maps a white window, prints its id in
+//                                             hex and keeps it until killed
 //   x11_test_client close ID                  asks window ID to close, as a window
 //                                             manager's close button does
 //   x11_test_client cursor-hidden             exit 0 when the pointer's cursor is
@@ -21,11 +21,11 @@ int fail(const char* what) {
 
 [[noreturn]] void keepWindow(Display* display, char** geometry) {
     const int screen = DefaultScreen(display);
-    const unsigned long black = BlackPixel(display, screen);
+    const unsigned long white = WhitePixel(display, screen);
     const Window window =
         XCreateSimpleWindow(display, RootWindow(display, screen), std::atoi(geometry[0]),
                             std::atoi(geometry[1]), static_cast<unsigned>(std::atoi(geometry[2])),
-                            static_cast<unsigned>(std::atoi(geometry[3])), 0, black, black);
+                            static_cast<unsigned>(std::atoi(geometry[3])), 0, white, white);
     XSelectInput(display, window, StructureNotifyMask);
     XMapWindow(display, window);
     for (XEvent event{}; event.type != MapNotify;) XNextEvent(display, &event);
