@@ -77,12 +77,11 @@ PIDS+=("$PID")
 
 # The screen shows a picture: neither black nor one flat colour.
 for _ in $(seq 40); do
-    STATS=$(xwd -root -silent | tee "$WORK/screen.xwd" | /usr/bin/convert xwd:- -colorspace gray \
+    STATS=$(xwd -root -silent | /usr/bin/convert xwd:- -write "$OUT/vorlune.png" -colorspace gray \
         -format '%[fx:mean] %[fx:standard_deviation]' info:)
     awk '{ exit !($1 > 0.02 && $2 > 0.02) }' <<<"$STATS" && break
     sleep 0.25
 done
-/usr/bin/convert "xwd:$WORK/screen.xwd" "$OUT/vorlune.png"
 awk '{ exit !($1 > 0.02 && $2 > 0.02) }' <<<"$STATS" ||
     fail "nothing drawn (grey mean and deviation $STATS), see $OUT/vorlune.png"
 
