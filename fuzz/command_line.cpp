@@ -1,7 +1,7 @@
 // The command-line rules on arbitrary argument texts, under both the code
 // page 932 lead-byte rule and a single-byte one. Input: one byte of flags
-// (an earlier copy running, the renderer found, which rule), the preview's
-// pixels and twips per pixel (four bytes each), then the argument text.
+// (bit 2: which rule), the preview's pixels and twips per pixel (four bytes
+// each), then the argument text.
 // Beyond the sanitizers: the letter is one of the text's own characters and
 // never a lower-case one, a text without a digit has no host handle, one
 // written after "/p ", "/p:" or a two-byte character reads back, and the
@@ -11,18 +11,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "check.hpp"
+
 namespace {
 
 using namespace vorlune::saver;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 std::int32_t Int32At(const std::uint8_t* bytes) {
     std::uint32_t value = 0;
@@ -45,8 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!(letter >= 'a' && letter <= 'z'));
     Check(letter == 0 || arguments.find(letter) != std::string_view::npos ||
           arguments.find(static_cast<char>(letter + 32)) != std::string_view::npos);
-    (void)DecideFirstStep((head[0] & 1) != 0, letter);
-    (void)DecideSecondStep(arguments, letter, (head[0] & 2) != 0);
     const std::int32_t host = HostHandle(arguments, isLead);
     if (arguments.find_first_of("0123456789") == std::string_view::npos) Check(host == 0);
 

@@ -17,16 +17,13 @@
 #include <string_view>
 #include <vector>
 
+#include "check.hpp"
 #include "shell/settings_rules.hpp"
 #include "ui/property_bag.hpp"
 
 namespace {
 
 using namespace vorlune::ui;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;

@@ -15,15 +15,12 @@
 #include <string>
 #include <string_view>
 
+#include "check.hpp"
 #include "shell/settings_rules.hpp"
 
 namespace {
 
 using namespace vorlune::saver;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 std::string ValueOf(std::string_view file, std::string_view key) {
     const std::string start = std::string(key) + "=";

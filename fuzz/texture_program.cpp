@@ -9,9 +9,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "check.hpp"
 
 namespace {
 
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint8_t> program(data, data + size);
     vorlune::runTextureProgram(first, program);
     if (program.empty()) {
-        if (!AllZero(first)) std::abort();
+        Check(AllZero(first));
         return 0;
     }
 
@@ -59,13 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A program already in that form is run again as it is: nothing left
     // over from the first run may show.
     vorlune::runTextureProgram(second, normal);
-    if (!SameLayers(first, second)) std::abort();
+    Check(SameLayers(first, second));
 
     bool paintsNothing = true;
     for (std::size_t n = 0; n < whole; ++n) {
         const std::uint8_t target = normal[1 + n * kInstructionBytes + 1];
         if ((target >> 4) < kLayerCount) paintsNothing = false;
     }
-    if (paintsNothing && !AllZero(first)) std::abort();
+    Check(!paintsNothing || AllZero(first));
     return 0;
 }

@@ -1,8 +1,7 @@
-// Counts the frames a GL program shows, whatever program it is: preloaded
-// (LD_PRELOAD), it adds one to a 64-bit counter in the file SWAP_COUNTER_FILE
-// names on every glXSwapBuffers or eglSwapBuffers and passes the call on. A
-// script reads the counter twice to get the frame rate.
-#include <EGL/egl.h>
+// Counts the frames a GLX program shows: preloaded (LD_PRELOAD), it adds one
+// to a 64-bit counter in the file SWAP_COUNTER_FILE names on every
+// glXSwapBuffers and passes the call on. A script reads the counter twice to
+// get the frame rate.
 #include <GL/glx.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -30,21 +29,11 @@ void countFrame() {
     if (counter != nullptr) counter->fetch_add(1);
 }
 
-template <typename Function>
-Function next(const char* name) {
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
 }  // namespace
 
 extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
-    static const auto swap = next<void (*)(Display*, GLXDrawable)>("glXSwapBuffers");
+    static const auto swap =
+        reinterpret_cast<void (*)(Display*, GLXDrawable)>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
     countFrame();
     swap(display, drawable);
-}
-
-extern "C" EGLBoolean eglSwapBuffers(EGLDisplay display, EGLSurface surface) {
-    static const auto swap = next<EGLBoolean (*)(EGLDisplay, EGLSurface)>("eglSwapBuffers");
-    countFrame();
-    return swap(display, surface);
 }

