@@ -123,8 +123,6 @@ void StartUp(const std::string& arguments) {
 }  // namespace vorlune::saver
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-    // Twips follow the screen's real dots per inch, not a scaled 96.
-    SetProcessDPIAware();
     vorlune::forms::SetClassPrefix(vorlune::saver::kClassPrefix);
     vorlune::saver::StartUp(commandLine != nullptr ? commandLine : "");
     // The program lives while one of its forms is loaded.
