@@ -355,7 +355,6 @@ constexpr Command kCommands[] = {
     {"warm-up", 0, 0, [](const Args&) { return GetDesktopWindow() != nullptr ? 0 : 1; }, ""},
     {"launch", 1, 1, launch, "<program>"},
     {"window", 1, 1, inspectWindow, "fullscreen|windowed"},
-    {"display-mode", 2, 2, displayMode, "<probe.dll> <width>x<height>x<bits>"},
     {"ignored", 0, 0, ignored, ""},
     {"escape", 0, 0, escape, ""},
     {"close", 0, 0, closeRenderer, ""},

@@ -94,10 +94,10 @@ void snap(const std::string& name);
 
 // The commands, in the table of driver.cpp, and the stand-in for Vorlune.dll
 // that the driver becomes when started without arguments.
-int launch(const Args&), inspectWindow(const Args&), displayMode(const Args&), ignored(const Args&),
-    escape(const Args&), closeRenderer(const Args&), systemClose(const Args&), covers(const Args&),
-    message(const Args&), run(const Args&), ends(const Args&), preview(const Args&),
-    previewGone(const Args&), burst(const Args&), cdWithoutDrive(const Args&), play(const Args&),
-    dialog(const Args&), manifest(const Args&), standIn();
+int launch(const Args&), inspectWindow(const Args&), ignored(const Args&), escape(const Args&),
+    closeRenderer(const Args&), systemClose(const Args&), covers(const Args&), message(const Args&),
+    run(const Args&), ends(const Args&), preview(const Args&), previewGone(const Args&),
+    burst(const Args&), cdWithoutDrive(const Args&), play(const Args&), dialog(const Args&),
+    manifest(const Args&), standIn();
 
 }  // namespace vorlune::e2e

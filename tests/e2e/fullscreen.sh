@@ -34,9 +34,6 @@ launch_and_end() { launch && ends "$1"; }
 
 full_screen() {
     launch && drive window fullscreen || return 1
-    # Wine switches the colour depth for the renderer's own process only, so
-    # ask that process; every other process still sees the X screen's depth.
-    drive display-mode "$probe" 1024x768x16 || return 1
     [ "$(traced 'NtUserChangeDisplaySettings flags=FULLSCREEN' 1 'dmBitsPerPel=16 dmPelsWidth=1024 dmPelsHeight=768')" -gt 0 ] ||
         { echo "    no full-screen change to 1024x768x16 in the renderer's trace"; return 1; }
 }

@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # The harness every end-to-end scenario sources. A scenario is called as
-#   <scenario>.sh <work dir> <e2e_driver.exe> <Vorlune.dll> <Vorlune.scr> <display_probe.dll> <forms tests .exe>
+#   <scenario>.sh <work dir> <e2e_driver.exe> <Vorlune.dll> <Vorlune.scr> <forms tests .exe>
 # and keeps its screenshots, recordings and logs in the work dir
 # (E2E_KEEP_PREFIX=1 keeps its Wine prefix there too). setup brings up a
 # private X display and Wine prefix, and with "sound" a PulseAudio null
@@ -40,11 +40,11 @@ if [ "${1:-}" = --prefix ] && [ $# -eq 2 ]; then
     [ -f "$2/system.reg" ] || { cat "$2.log" >&2; exit 1; }
     exit 0
 fi
-if [ $# -ne 6 ]; then
-    echo "usage: $0 <work dir> <driver.exe> <Vorlune.dll> <Vorlune.scr> <probe.dll> <forms tests.exe>" >&2
+if [ $# -ne 5 ]; then
+    echo "usage: $0 <work dir> <driver.exe> <Vorlune.dll> <Vorlune.scr> <forms tests.exe>" >&2
     exit 2
 fi
-work=$1 driver=$2 renderer=$3 scr=$4 probe=$5 forms_tests=$6
+work=$1 driver=$2 renderer=$3 scr=$4 forms_tests=$5
 failures=0 x_pid='' watchdog_pid='' sound=0
 
 log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }

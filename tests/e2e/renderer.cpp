@@ -2,13 +2,8 @@
 // at, and poked the way the shell, the system and the user would; and any
 // program's message box when it cannot go on.
 #include <cstdio>
-#include <cstring>
 
 #include "driver.hpp"
-#include "frame/win32_error.hpp"
-
-// After windows.h.
-#include <tlhelp32.h>
 
 namespace vorlune::e2e {
 
@@ -19,17 +14,15 @@ constexpr int kHeight = 768;
 
 struct Renderer {
     HWND window = nullptr;
-    DWORD id = 0;
     HANDLE process = nullptr;
 };
 
 // The running renderer, found as the shell finds it: by its caption.
-Renderer findRenderer(DWORD access = SYNCHRONIZE | PROCESS_QUERY_INFORMATION) {
+Renderer findRenderer() {
     Renderer renderer;
     renderer.window = FindWindowA("GLWindow", kRendererCaption);
     if (renderer.window == nullptr) fatal("no window of class GLWindow captioned VorluneVC");
-    renderer.id = processOf(renderer.window);
-    renderer.process = openProcessOf(renderer.window, access);
+    renderer.process = openProcessOf(renderer.window);
     return renderer;
 }
 
@@ -132,102 +125,6 @@ int inspectWindow(const Args& args) {
     check(rect.right - rect.left == kWidth && rect.bottom - rect.top == kHeight,
           "the window's outer size is not 1024 x 768");
     check(foreground == renderer.window, "the window is not in the foreground");
-    return result();
-}
-
-namespace {
-
-// The process and thread calls below that reach into the renderer are, under
-// Wine, carried out by the renderer's own threads. So once a thread of ours
-// there does not come back, the renderer may be stuck, and any further call
-// could hang this driver with it: the command ends at once.
-DWORD runInRenderer(const Renderer& renderer, const char* what, const void* start, void* argument) {
-    HANDLE thread = CreateRemoteThread(
-        renderer.process, nullptr, 0,
-        reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(start)), argument, 0, nullptr);
-    if (thread == nullptr) fatal("CreateRemoteThread");
-    if (WaitForSingleObject(thread, 5000) != WAIT_OBJECT_0) {
-        std::printf("FAIL: %s did not return within 5 s in the renderer\n", what);
-        std::exit(1);
-    }
-    DWORD exitCode = 0;
-    if (!GetExitCodeThread(thread, &exitCode)) fatal("GetExitCodeThread");
-    CloseHandle(thread);
-    return exitCode;
-}
-
-// The base address of the module called fileName in the renderer, or nullptr.
-BYTE* moduleInRenderer(const Renderer& renderer, const char* fileName) {
-    HANDLE snapshot =
-        CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, renderer.id);
-    if (snapshot == INVALID_HANDLE_VALUE) fatal("CreateToolhelp32Snapshot");
-    MODULEENTRY32 module{};
-    module.dwSize = sizeof(module);
-    BYTE* base = nullptr;
-    for (BOOL more = Module32First(snapshot, &module); more && base == nullptr;
-         more = Module32Next(snapshot, &module)) {
-        if (lstrcmpiA(module.szModule, fileName) == 0) base = module.modBaseAddr;
-    }
-    CloseHandle(snapshot);
-    return base;
-}
-
-}  // namespace
-
-// display-mode <probe.dll> <width>x<height>x<bits>: the display mode as the
-// renderer's own process sees it, next to what this process sees. The probe
-// is loaded into the renderer, run there in a thread of its own and unloaded.
-int displayMode(const Args& args) {
-    const Renderer renderer =
-        findRenderer(PROCESS_CREATE_THREAD | PROCESS_VM_OPERATION | PROCESS_VM_WRITE |
-                     PROCESS_VM_READ | PROCESS_QUERY_INFORMATION | SYNCHRONIZE);
-    char path[MAX_PATH] = {};
-    if (GetFullPathNameA(args[0].c_str(), MAX_PATH, path, nullptr) == 0) fatal("GetFullPathNameA");
-    const char* probeFile =
-        std::strrchr(path, '\\') != nullptr ? std::strrchr(path, '\\') + 1 : path;
-    // Where the probe's entry lies relative to its base, from a copy loaded here.
-    HMODULE ownProbe = LoadLibraryA(path);
-    if (ownProbe == nullptr) fatal("LoadLibraryA");
-    const auto* ownEntry =
-        reinterpret_cast<const BYTE*>(GetProcAddress(ownProbe, "ReportDisplayMode"));
-    if (ownEntry == nullptr) fatal("GetProcAddress ReportDisplayMode");
-
-    const SIZE_T pathSize = std::strlen(path) + 1;
-    void* remotePath = VirtualAllocEx(renderer.process, nullptr, pathSize, MEM_COMMIT | MEM_RESERVE,
-                                      PAGE_READWRITE);
-    if (remotePath == nullptr) fatal("VirtualAllocEx");
-    if (!WriteProcessMemory(renderer.process, remotePath, path, pathSize, nullptr)) {
-        fatal("WriteProcessMemory");
-    }
-    // kernel32 sits at the same address in every process of the session. The
-    // thread's exit code holds only the low half of the module handle: the
-    // module list says where the probe went.
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    runInRenderer(renderer, "LoadLibraryA of the probe",
-                  reinterpret_cast<void*>(GetProcAddress(kernel32, "LoadLibraryA")), remotePath);
-    VirtualFreeEx(renderer.process, remotePath, 0, MEM_RELEASE);
-    BYTE* base = moduleInRenderer(renderer, probeFile);
-    if (base == nullptr) fatal(std::string("LoadLibraryA ") + path + " in the renderer");
-    const DWORD mode =
-        runInRenderer(renderer, "the probe",
-                      base + (ownEntry - reinterpret_cast<const BYTE*>(ownProbe)), nullptr);
-    check(
-        runInRenderer(renderer, "FreeLibrary of the probe",
-                      reinterpret_cast<void*>(GetProcAddress(kernel32, "FreeLibrary")), base) != 0,
-        "FreeLibrary of the probe in the renderer failed");
-    check(moduleInRenderer(renderer, probeFile) == nullptr,
-          "the probe stayed loaded in the renderer");
-    FreeLibrary(ownProbe);
-
-    DEVMODEA own{};
-    own.dmSize = sizeof(own);
-    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &own);
-    const std::string seen = std::to_string(mode >> 20) + "x" + std::to_string(mode >> 8 & 0xFFF) +
-                             "x" + std::to_string(mode & 0xFF);
-    std::printf("renderer_mode=%s\ndriver_mode=%lux%lux%lu\n", seen.c_str(), own.dmPelsWidth,
-                own.dmPelsHeight, own.dmBitsPerPel);
-    check(mode != 0, "EnumDisplaySettingsA failed in the renderer");
-    check(seen == args[1], "the renderer's display mode is not the expected one");
     return result();
 }
 

@@ -12,7 +12,7 @@ zip=$1 folder="$2/Vorlune 表示ソフト"
 # harness's ja_JP.UTF-8, so none need be made.
 mkdir -p "$2.locale" && ln -sfn /usr/lib/locale/C.utf8 "$2.locale/ja_JP.UTF-8"
 export LOCPATH=$2.locale
-set -- "$2" "$3" "$folder/Vorlune.dll" "$folder/Vorlune.scr" - -
+set -- "$2" "$3" "$folder/Vorlune.dll" "$folder/Vorlune.scr" -
 # shellcheck source-path=SCRIPTDIR/../e2e source=harness.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/harness.sh"
 setup 1024x768x24
