@@ -78,10 +78,12 @@ start_xorg_two_monitors() {
     unset XSCREENSAVER_WINDOW
 }
 
-# region_mean X Y WIDTH HEIGHT: the region's mean grey level (0..1) into MEAN.
-region_mean() {
-    MEAN=$(xwd -root -silent | /usr/bin/convert xwd:- -crop "$3x$4+$1+$2" +repage -colorspace gray \
-        -format '%[fx:mean]' info:)
+# region_stats X Y WIDTH HEIGHT: the region's grey mean and deviation (0..1) into
+# STATS, and the mean alone into MEAN.
+region_stats() {
+    STATS=$(xwd -root -silent | /usr/bin/convert xwd:- -crop "$3x$4+$1+$2" +repage -colorspace gray \
+        -format '%[fx:mean] %[fx:standard_deviation]' info:) || fail "xwd failed"
+    MEAN=${STATS% *}
 }
 
 start_vorlune() {
@@ -99,9 +101,7 @@ wait_for_window() {
 # region_drawn X Y WIDTH HEIGHT: true when that part of the screen shows a
 # picture, neither black nor one flat colour (grey mean and deviation, 0..1).
 region_drawn() {
-    xwd -root -silent >"$WORK/screen.xwd" || fail "xwd failed"
-    STATS=$(/usr/bin/convert "xwd:$WORK/screen.xwd" -crop "$3x$4+$1+$2" +repage -colorspace gray \
-        -format '%[fx:mean] %[fx:standard_deviation]' info:)
+    region_stats "$@"
     awk '{ exit !($1 > 0.02 && $2 > 0.02) }' <<<"$STATS"
 }
 
@@ -246,7 +246,7 @@ case $SCENARIO in
         [ "$(window_geometry "$WINDOW_ID")" = "0 0 1024 768" ] ||
             fail "not the primary monitor: $(window_geometry "$WINDOW_ID")"
         wait_for_drawing 0 0 1024 768
-        region_mean 1024 0 800 600
+        region_stats 1024 0 800 600
         echo "second monitor, mean grey while running: $MEAN"
         [ "$MEAN" = 0 ] || fail "the second monitor is not black (mean $MEAN)"
         xdotool mousemove 1400 300
@@ -255,7 +255,7 @@ case $SCENARIO in
         expect_exit 2 0
         xdotool keyup Escape
         xwininfo -root -tree | grep -q '800x600+1024+0' && fail "a cover outlived the renderer"
-        region_mean 1100 50 600 500
+        region_stats 1100 50 600 500
         echo "the white window after the run: $MEAN"
         [ "$MEAN" = 1 ] || fail "the white window does not show again (mean $MEAN)"
         ;;
@@ -316,20 +316,15 @@ case $SCENARIO in
 import sys
 import xml.etree.ElementTree as tree
 root = tree.parse(sys.argv[1]).getroot()
-assert root.tag == "screensaver" and root.get("name") == "vorlune", (root.tag, root.get("name"))
-assert root.get("_label") and root.findtext("_description", "").strip(), "no label or description"
-delay = root.find("number[@id='delay']")
-assert delay is not None and delay.get("type") == "slider", "no delay slider"
-assert (delay.get("arg"), delay.get("_label"), delay.get("convert")) == \
-    ("-delay %", "Frame rate", "invert"), delay.attrib
-low, default, high = (int(delay.get(name)) for name in ("low", "default", "high"))
-assert low == 0 and default == 30000 and high > default, delay.attrib
-fps = root.find("boolean[@arg-set='-fps']")
-assert fps is not None and fps.get("_label") == "Show frame rate", "no frame-rate check box"
+assert (root.tag, root.get("name")) == ("screensaver", "vorlune") and root.get("_label"), root.attrib
+assert root.findtext("_description", "").strip(), "no description"
+delay = root.find("number[@id='delay']").attrib
+assert [delay.get(k) for k in ("type", "arg", "_label", "convert", "low", "default")] == \
+    ["slider", "-delay %", "Frame rate", "invert", "0", "30000"] and int(delay["high"]) > 30000, delay
+assert root.find("boolean[@arg-set='-fps']").get("_label") == "Show frame rate", "no -fps check box"
 command = " ".join(c.get("arg") for c in root.iter("command"))
-print(command)  # as the daemon starts it by default, and with the widgets moved
-print(f"{command} -delay {low} -fps")
-print(f"{command} -delay {high}")
+# as the daemon starts it by default, and with the widgets moved
+print(command, f"{command} -delay 0 -fps", f"{command} -delay {delay['high']}", sep="\n")
 PY
         mapfile -t lines <"$WORK/lines.txt"
         for args in "${lines[@]}"; do
