@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # On a 1280 x 1024 screen the switch to 1024 x 768 is refused (Xvfb offers
 # only its own size): the renderer runs in a centred 1024 x 768 overlapped
-# window with the cursor visible, its display left as it was.
+# window with the cursor visible, a style it takes only when no mode change
+# went through, so its display is left as it was.
 # shellcheck source=harness.sh
 source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 setup 1280x1024x24

@@ -82,7 +82,7 @@ start_xorg_two_monitors() {
 # STATS, and the mean alone into MEAN.
 region_stats() {
     STATS=$(xwd -root -silent | /usr/bin/convert xwd:- -crop "$3x$4+$1+$2" +repage -colorspace gray \
-        -format '%[fx:mean] %[fx:standard_deviation]' info:) || fail "xwd failed"
+        -format '%[fx:mean] %[fx:standard_deviation]' info:) || fail "xwd | convert failed"
     MEAN=${STATS% *}
 }
 
