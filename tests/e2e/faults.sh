@@ -23,8 +23,10 @@ shell_killed() {
     WINEDEBUG=+pid,+system wine_log=$work/kill-shell-trace.log \
         listen shell 1+1.2=440 end0.5+1.5=quiet -- run "$saver" /s 3500 kill-shell || return 1
     log "the renderer ended $(value renderer_exit_ms) ms after its shell was killed"
-    grep -a "^$(printf '%04x' "$(value renderer_pid)"):" "$work/kill-shell-trace.log" |
-        grep -a -q 'NtUserChangeDisplaySettings (null) (nil) (nil) 0 ' ||
+    # One grep, no pipe: under pipefail a reader that stops at the first
+    # match can fail the pipe through its writer's SIGPIPE.
+    grep -a -q "^$(printf '%04x' "$(value renderer_pid)"):.*NtUserChangeDisplaySettings (null) (nil) (nil) 0 " \
+        "$work/kill-shell-trace.log" ||
         { echo "    the renderer did not restore the display mode"; return 1; }
 }
 run_case "the shell killed mid-run: the music dies with it, the renderer ends as if closed" shell_killed

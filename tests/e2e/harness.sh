@@ -160,9 +160,23 @@ setup() {
 # driver asks for (<name>.ready, answered by <name>.taken) and notes when a
 # run's renderer window is there, or the player's music started ($window_at,
 # then $on_window runs in the background), and when the driver ended ($ended_at).
+# A driver that failed without a word never ran (Wine on a loaded machine
+# now and then fails to start a process): what Wine said is shown, and it
+# is started once more.
 wine_log='' on_window='' window_at='' ended_at=''
 drive() {
-    rm -f "$work/driver.out" "$work"/*.ready "$work"/*.taken
+    local log=${wine_log:-$work/wine.log} seen rc
+    seen=$(stat -c %s "$log" 2>/dev/null || echo 0)
+    drive_once "$@"
+    rc=$?
+    [ $rc -ne 0 ] && [ $rc -ne 124 ] && [ -z "$driven" ] || return $rc
+    echo "    the driver failed (exit code $rc) before its first word; Wine said:"
+    tail -c +$((seen + 1)) "$log" 2>/dev/null | tail -n 5 | sed 's/^/      /'
+    drive_once "$@"
+}
+drive_once() {
+    rm -f "$work"/*.ready "$work"/*.taken
+    : >"$work/driver.out"
     timeout 60 "$wine" "$driver" "$@" >"$work/driver.out" 2>>"${wine_log:-$work/wine.log}" 9>&- &
     local pid=$! ready rc
     window_at=''
@@ -183,7 +197,7 @@ drive() {
     rc=$?
     ended_at=$(date +%s.%N)
     driven=$(tr -d '\r' <"$work/driver.out")
-    printf '%s\n' "$driven" | sed 's/^/    /'
+    [ -z "$driven" ] || printf '%s\n' "$driven" | sed 's/^/    /'
     [ $rc -eq 124 ] && echo "    the driver did not finish within 60 s"
     return $rc
 }

@@ -254,7 +254,7 @@ case $SCENARIO in
         xdotool keydown Escape
         expect_exit 2 0
         xdotool keyup Escape
-        xwininfo -root -tree | grep -q '800x600+1024+0' && fail "a cover outlived the renderer"
+        grep -q '800x600+1024+0' <<<"$(xwininfo -root -tree)" && fail "a cover outlived the renderer"
         region_stats 1100 50 600 500
         echo "the white window after the run: $MEAN"
         [ "$MEAN" = 1 ] || fail "the white window does not show again (mean $MEAN)"
@@ -274,7 +274,7 @@ case $SCENARIO in
         fi
         wait_for_drawing 100 80 320 240
         region_drawn 0 0 800 70 && fail "drawn outside the given window"
-        xwininfo -root -tree | grep -q VorluneVC && fail "made a window of its own"
+        grep -q VorluneVC <<<"$(xwininfo -root -tree)" && fail "made a window of its own"
         xdotool windowsize "$host" 640 480 # the viewport follows: the new quarter fills in
         wait_for_drawing 420 80 320 240
         if [ "$SCENARIO" = window_id ]; then # the window goes with its owner: a quiet end
