@@ -167,17 +167,19 @@ wine_log='' on_window='' window_at='' ended_at=''
 drive() {
     local log=${wine_log:-$work/wine.log} seen rc
     seen=$(stat -c %s "$log" 2>/dev/null || echo 0)
-    drive_once "$@"
+    drive_once "$log" "$@"
     rc=$?
     [ $rc -ne 0 ] && [ $rc -ne 124 ] && [ -z "$driven" ] || return $rc
     echo "    the driver failed (exit code $rc) before its first word; Wine said:"
     tail -c +$((seen + 1)) "$log" 2>/dev/null | tail -n 5 | sed 's/^/      /'
-    drive_once "$@"
+    drive_once "$log" "$@"
 }
+# drive_once <Wine's log> <command> [arguments]
 drive_once() {
-    rm -f "$work"/*.ready "$work"/*.taken
-    : >"$work/driver.out"
-    timeout 60 "$wine" "$driver" "$@" >"$work/driver.out" 2>>"${wine_log:-$work/wine.log}" 9>&- &
+    local log=$1
+    shift
+    rm -f "$work/driver.out" "$work"/*.ready "$work"/*.taken
+    timeout 60 "$wine" "$driver" "$@" >"$work/driver.out" 2>>"$log" 9>&- &
     local pid=$! ready rc
     window_at=''
     while kill -0 "$pid" 2>/dev/null; do
@@ -187,7 +189,7 @@ drive_once() {
             rm -f "$ready"
             touch "${ready%.ready}.taken"
         done
-        if [ -z "$window_at" ] && grep -q -E '^(renderer|playing)_ms=' "$work/driver.out"; then
+        if [ -z "$window_at" ] && grep -s -q -E '^(renderer|playing)_ms=' "$work/driver.out"; then
             window_at=$(date +%s.%N)
             [ -z "$on_window" ] || "$on_window" &
         fi
