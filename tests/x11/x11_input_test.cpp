@@ -3,8 +3,8 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include "frame/x11_keys.hpp"
-#include "frame/x11_options.hpp"
+#include "linux/x11_keys.hpp"
+#include "linux/x11_options.hpp"
 
 namespace vorlune {
 namespace {

@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "frame/frame_clock.hpp"
-#include "frame/glx_render_window.hpp"
 #include "frame/key_states.hpp"
 #include "frame/render_settings.hpp"
-#include "frame/x11_errors.hpp"
-#include "frame/x11_monitor_covers.hpp"
-#include "frame/x11_options.hpp"
+#include "linux/glx_render_window.hpp"
+#include "linux/x11_errors.hpp"
+#include "linux/x11_monitor_covers.hpp"
+#include "linux/x11_options.hpp"
 #include "scene/scene_driver.hpp"
 
 namespace vorlune {
@@ -104,7 +104,7 @@ void run(const X11Options& options) {
     // Full screen leaves no other monitor showing the desktop. Given a window,
     // we draw only there: a screen-saver daemon covers each monitor itself.
     std::optional<X11MonitorCovers> covers;
-    if (options.target == DrawTarget::fullScreen) {
+    if (options.target == DrawTarget::fullScreenSaver) {
         covers.emplace(display.get(), sceneMonitor(display.get()));
     }
     sceneStart();
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     screenWidth = 1024;
     screenHeight = 768;
     colourBits = 16;
-    fullScreen = options.target == DrawTarget::fullScreen;
+    fullScreen = options.target == DrawTarget::fullScreenSaver;
     textureFilterMode = 2;
     detailLevel = 3;
     installStopSignals();

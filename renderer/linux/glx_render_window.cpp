@@ -1,4 +1,4 @@
-#include "frame/glx_render_window.hpp"
+#include "linux/glx_render_window.hpp"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -10,9 +10,9 @@
 
 #include "frame/key_states.hpp"
 #include "frame/viewport.hpp"
-#include "frame/x11_errors.hpp"
-#include "frame/x11_keys.hpp"
-#include "frame/x11_monitor_covers.hpp"
+#include "linux/x11_errors.hpp"
+#include "linux/x11_keys.hpp"
+#include "linux/x11_monitor_covers.hpp"
 
 namespace vorlune {
 
@@ -109,9 +109,9 @@ GlxRenderWindow::GlxRenderWindow(Display* display, DrawTarget target, std::uint3
                            DisplayString(display_) + " has no GLX extension");
         }
         switch (target_) {
-            case DrawTarget::fullScreen:
+            case DrawTarget::fullScreenSaver:
             case DrawTarget::window:
-                createWindow(caption, width, height, target_ == DrawTarget::fullScreen);
+                createWindow(caption, width, height, target_ == DrawTarget::fullScreenSaver);
                 break;
             case DrawTarget::rootWindow:
                 adoptWindow(DefaultRootWindow(display_));
@@ -124,7 +124,7 @@ GlxRenderWindow::GlxRenderWindow(Display* display, DrawTarget target, std::uint3
         createContext();
         if (ownsWindow_) {
             XMapRaised(display_, window_);
-            if (target_ == DrawTarget::fullScreen) hideCursor();
+            if (target_ == DrawTarget::fullScreenSaver) hideCursor();
         }
         resizeViewport(width_, height_);
     } catch (...) {
@@ -363,7 +363,7 @@ bool GlxRenderWindow::handleEvent(const XEvent& event) {
         }
         case MapNotify:
             if (ownsWindow_ && event.xmap.window == window_) {
-                if (target_ == DrawTarget::fullScreen) requestFullScreen();
+                if (target_ == DrawTarget::fullScreenSaver) requestFullScreen();
                 // Escape has to reach us; a full-screen window never gets a click.
                 X11ErrorTrap trap(display_);
                 XSetInputFocus(display_, window_, RevertToParent, CurrentTime);

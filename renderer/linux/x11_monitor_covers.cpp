@@ -1,10 +1,10 @@
-#include "frame/x11_monitor_covers.hpp"
+#include "linux/x11_monitor_covers.hpp"
 
 #include <X11/extensions/Xrandr.h>
 
 #include <memory>
 
-#include "frame/x11_errors.hpp"
+#include "linux/x11_errors.hpp"
 
 namespace vorlune {
 

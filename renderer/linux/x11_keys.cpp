@@ -1,4 +1,4 @@
-#include "frame/x11_keys.hpp"
+#include "linux/x11_keys.hpp"
 
 #include <X11/keysym.h>
 

@@ -1,4 +1,4 @@
-#include "frame/x11_options.hpp"
+#include "linux/x11_options.hpp"
 
 #include <charconv>
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "frame/x11_options.hpp"
+#include "linux/x11_options.hpp"
 
 namespace vorlune {
 

@@ -1,4 +1,4 @@
-#include "frame/x11_errors.hpp"
+#include "linux/x11_errors.hpp"
 
 #include <unistd.h>
 

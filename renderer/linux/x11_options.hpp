@@ -11,14 +11,14 @@ namespace vorlune {
 
 // Where the native renderer draws.
 enum class DrawTarget {
-    fullScreen,   // a window of our own covering the screen (the default)
-    window,       // a normal window of our own, screenWidth x screenHeight
-    rootWindow,   // the screen's root window
-    givenWindow,  // a window some other program made (-window-id, XSCREENSAVER_WINDOW)
+    fullScreenSaver,  // a window of our own covering the screen (the default)
+    window,           // a normal window of our own, screenWidth x screenHeight
+    rootWindow,       // the screen's root window
+    givenWindow,      // a window some other program made (-window-id, XSCREENSAVER_WINDOW)
 };
 
 struct X11Options {
-    DrawTarget target = DrawTarget::fullScreen;
+    DrawTarget target = DrawTarget::fullScreenSaver;
     std::uint32_t windowId = 0;  // for givenWindow
     // The pause after each frame, as screen-saver hacks take it; 0 draws as
     // fast as frames are accepted.
