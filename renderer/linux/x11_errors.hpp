@@ -37,8 +37,6 @@ class X11ErrorTrap {
     // first error since the trap was set as X's text ("BadWindow (invalid
     // Window parameter)"), or an empty string.
     std::string check();
-    // The first error's code (Success when none), valid after check().
-    int errorCode() const { return errorCode_; }
     // Throws X11Error "<call> failed: <error text>" when check() finds an error.
     void throwIfFailed(const char* call);
 
