@@ -10,8 +10,8 @@
 
 #include "frame/key_states.hpp"
 #include "frame/viewport.hpp"
+#include "linux/keys.hpp"
 #include "linux/x11_errors.hpp"
-#include "linux/x11_keys.hpp"
 #include "linux/x11_monitor_covers.hpp"
 
 namespace vorlune {
@@ -119,6 +119,8 @@ GlxRenderWindow::GlxRenderWindow(Display* display, DrawTarget target, std::uint3
             case DrawTarget::givenWindow:
                 adoptWindow(windowId);
                 break;
+            case DrawTarget::background:
+                throw RefusedError("X11 has no background layer to draw on");
         }
 
         createContext();

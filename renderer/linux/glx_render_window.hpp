@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "linux/x11_options.hpp"
+#include "linux/options.hpp"
 
 namespace vorlune {
 
 // The window we were told to draw into does not exist or cannot be drawn into.
-class BadWindowError : public std::runtime_error {
+class BadWindowError : public RefusedError {
   public:
-    using std::runtime_error::runtime_error;
+    using RefusedError::RefusedError;
 };
 
 // The X window the renderer draws into and the GLX context current on it: a

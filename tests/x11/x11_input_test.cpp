@@ -3,8 +3,8 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include "linux/x11_keys.hpp"
-#include "linux/x11_options.hpp"
+#include "linux/keys.hpp"
+#include "linux/options.hpp"
 
 namespace vorlune {
 namespace {
@@ -21,7 +21,7 @@ TEST(X11OptionsTest, WindowIdsAreDecimalOrHexadecimalAndFitThirtyTwoBits) {
 
 TEST(X11OptionsTest, TheEnvironmentWindowWinsOverTheRootOnly) {
     const auto parse = [](std::vector<std::string> args, const char* environment = nullptr) {
-        return parseX11Options(args, environment);
+        return parseOptions(args, environment);
     };
     EXPECT_EQ(parse({"-window"}).target, DrawTarget::window);
     EXPECT_EQ(parse({"--root"}).target, DrawTarget::rootWindow);
@@ -34,13 +34,13 @@ TEST(X11OptionsTest, TheEnvironmentWindowWinsOverTheRootOnly) {
 }
 
 TEST(X11OptionsTest, TheDelayIsWholeMicroseconds) {
-    EXPECT_EQ(parseX11Options({}, nullptr).delayMicroseconds, 30000u);
-    EXPECT_EQ(parseX11Options({"-delay", "0"}, nullptr).delayMicroseconds, 0u);
-    EXPECT_EQ(parseX11Options({"--delay", "100000", "-root"}, nullptr).delayMicroseconds, 100000u);
+    EXPECT_EQ(parseOptions({}, nullptr).delayMicroseconds, 30000u);
+    EXPECT_EQ(parseOptions({"-delay", "0"}, nullptr).delayMicroseconds, 0u);
+    EXPECT_EQ(parseOptions({"--delay", "100000", "-root"}, nullptr).delayMicroseconds, 100000u);
     for (const char* text : {"", "-5", "+5", "1e3", "20ms", "0x10", "4294967296"}) {
-        EXPECT_THROW(parseX11Options({"-delay", text}, nullptr), UsageError) << "'" << text << "'";
+        EXPECT_THROW(parseOptions({"-delay", text}, nullptr), UsageError) << "'" << text << "'";
     }
-    EXPECT_THROW(parseX11Options({"-delay"}, nullptr), UsageError);
+    EXPECT_THROW(parseOptions({"-delay"}, nullptr), UsageError);
 }
 
 // Escape is the key that ends a run; the runs of letters, digits and function

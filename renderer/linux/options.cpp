@@ -1,4 +1,4 @@
-#include "linux/x11_options.hpp"
+#include "linux/options.hpp"
 
 #include <charconv>
 
@@ -21,8 +21,8 @@ std::optional<std::uint32_t> parseWindowId(std::string_view text) {
     return value;
 }
 
-X11Options parseX11Options(const std::vector<std::string>& args, const char* xscreensaverWindow) {
-    X11Options options;
+LinuxOptions parseOptions(const std::vector<std::string>& args, const char* xscreensaverWindow) {
+    LinuxOptions options;
     bool explicitTarget = false;
     bool root = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -33,8 +33,13 @@ X11Options parseX11Options(const std::vector<std::string>& args, const char* xsc
         if (arg == "-window") {
             options.target = DrawTarget::window;
             explicitTarget = true;
+        } else if (arg == "-background") {
+            options.target = DrawTarget::background;
+            explicitTarget = true;
         } else if (arg == "-root") {
             root = true;
+        } else if (arg == "-x11") {
+            options.forceX11 = true;
         } else if (arg == "-window-id") {
             if (i + 1 == args.size()) throw UsageError("-window-id needs a window id");
             const std::string& text = args[++i];
@@ -75,17 +80,29 @@ X11Options parseX11Options(const std::vector<std::string>& args, const char* xsc
     return options;
 }
 
-std::string x11Usage(std::string_view program) {
+DisplayKind chooseDisplay(const LinuxOptions& options, const char* waylandDisplay) {
+    if (options.forceX11) return DisplayKind::x11;
+    if (options.target == DrawTarget::rootWindow || options.target == DrawTarget::givenWindow) {
+        return DisplayKind::x11;
+    }
+    return waylandDisplay != nullptr && *waylandDisplay != '\0' ? DisplayKind::wayland
+                                                                : DisplayKind::x11;
+}
+
+std::string usage(std::string_view program) {
     std::string text = "usage: ";
     text += program;
     text +=
-        " [--window | -root | -window-id ID] [-delay MICROSECONDS] [-fps]\n"
-        "  (none)          full screen\n"
+        " [--window | -background | -root | -window-id ID] [--x11] [-delay MICROSECONDS] [-fps]\n"
+        "  (none)          full screen on every monitor\n"
         "  --window        a 1024x768 window\n"
-        "  -root           draw into the root window\n"
-        "  -window-id ID   draw into window ID (decimal or 0x hexadecimal)\n"
+        "  -background     Wayland: under the windows on every output, as a wallpaper\n"
+        "  -root           X11: draw into the root window\n"
+        "  -window-id ID   X11: draw into window ID (decimal or 0x hexadecimal)\n"
+        "  --x11           X11 even where WAYLAND_DISPLAY is set\n"
         "  -delay US       pause US microseconds after each frame (default 30000, 0: none)\n"
-        "  -fps            print the average frame rate on stderr at exit\n"
+        "  -fps            print the frame rate and CPU time a frame on stderr at exit\n"
+        "With WAYLAND_DISPLAY set the renderer speaks Wayland, otherwise X11 on DISPLAY.\n"
         "XSCREENSAVER_WINDOW=ID in the environment draws into that window, as -window-id does.\n";
     return text;
 }

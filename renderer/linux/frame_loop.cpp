@@ -1,0 +1,108 @@
+#include "linux/frame_loop.hpp"
+
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "frame/frame_clock.hpp"
+#include "scene/scene_driver.hpp"
+
+namespace vorlune {
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+int wakePipe[2] = {-1, -1};
+
+extern "C" void requestStop(int) {
+    stopRequested = 1;
+    // Full or not, the pipe is readable: one byte is all a wait needs.
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(wakePipe[1], &byte, 1);
+}
+
+double cpuSeconds() {
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
+
+// The pause after a frame. Events are handled as they come, so a key held,
+// a closed window or a stop signal ends it at once, and so does news the
+// picture should show (a new size); the compositor's word that a surface
+// could take another frame does not.
+void pauseAfterFrame(FrontEnd& display, double seconds) {
+    const double end = clockSeconds() + seconds;
+    for (double left = seconds; left > 0.0; left = end - clockSeconds()) {
+        if (display.dispatch()) return;
+        if (display.closed() || display.gone() || stopSignalled() || !sceneKeepRunning()) return;
+        display.wait(left, stopSignalDescriptor());
+    }
+}
+
+}  // namespace
+
+void catchStopSignals() {
+    if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        throw std::runtime_error(std::string("pipe2 failed: ") + std::strerror(errno));
+    }
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a blocking call returns on the signal as well.
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+bool stopSignalled() {
+    return stopRequested != 0;
+}
+
+int stopSignalDescriptor() {
+    return wakePipe[0];
+}
+
+RunFigures runFrames(FrontEnd& display, double pauseSeconds) {
+    RunFigures figures;
+    const double start = clockSeconds();
+    const double cpuStart = cpuSeconds();
+    bool done = false;
+    while (!done) {
+        display.dispatch();
+        if (display.closed() || stopSignalled() || !sceneKeepRunning()) done = true;
+        if (display.gone()) break;
+        // A frame started is finished and shown, even the last.
+        const int drawn = display.drawFrames([&done] {
+            if (!sceneFrame()) done = true;
+        });
+        figures.frames += drawn;
+        if (done) break;
+        if (drawn == 0) {
+            display.wait(-1.0, stopSignalDescriptor());
+        } else if (pauseSeconds > 0.0) {
+            pauseAfterFrame(display, pauseSeconds);
+        }
+    }
+    figures.seconds = clockSeconds() - start;
+    figures.cpuSeconds = cpuSeconds() - cpuStart;
+    return figures;
+}
+
+std::string describeRun(const RunFigures& figures, const std::string& sizes) {
+    const double frames = static_cast<double>(figures.frames);
+    char text[256];
+    std::snprintf(text, sizeof text, "%ld frames in %.2f s, %.1f fps at %s, %.1f ms CPU a frame",
+                  figures.frames, figures.seconds,
+                  figures.seconds > 0.0 ? frames / figures.seconds : 0.0, sizes.c_str(),
+                  figures.frames > 0 ? figures.cpuSeconds * 1000.0 / frames : 0.0);
+    return text;
+}
+
+}  // namespace vorlune
