@@ -12,6 +12,8 @@ run_packages=(
     libpng-dev
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
     libx11-dev libxrandr-dev
+    libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev
+    librust-wayland-protocols-dev # the one Debian package with the layer shell's protocol file
     xvfb x11-utils
 )
 windows_packages=(
@@ -33,6 +35,7 @@ test_packages=(
     lame sox pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     clang libclang-rt-14-dev
     lintian man-db xscreensaver
+    sway swayidle grim wtype weston
 )
 
 case "${1:-}" in

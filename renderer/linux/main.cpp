@@ -15,6 +15,7 @@
 #include "frame/render_settings.hpp"
 #include "linux/frame_loop.hpp"
 #include "linux/options.hpp"
+#include "linux/wl_front_end.hpp"
 #include "linux/x11_front_end.hpp"
 #include "scene/scene_driver.hpp"
 
@@ -26,7 +27,10 @@ constexpr const char* kCaption = "VorluneVC";
 
 void run(const LinuxOptions& options) {
     catchStopSignals();
-    const std::unique_ptr<FrontEnd> display = openX11FrontEnd(options, kCaption);
+    const std::unique_ptr<FrontEnd> display =
+        chooseDisplay(options, std::getenv("WAYLAND_DISPLAY")) == DisplayKind::wayland
+            ? openWaylandFrontEnd(options, kCaption)
+            : openX11FrontEnd(options, kCaption);
     sceneStart();
     const RunFigures figures =
         runFrames(*display, static_cast<double>(options.delayMicroseconds) / 1e6);

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <wayland-client.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
+// NOTE: the layer shell's header names a parameter "namespace", a C++ keyword.
+#define namespace layer_namespace
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#undef namespace
+
+namespace vorlune {
+
+// A failed Wayland or EGL call, or a lost connection; the message names the
+// call or the display, and the system's own reason.
+class WaylandError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The compositor's globals a surface of ours is made with. Those it does not
+// offer stay null.
+struct WlGlobals {
+    wl_display* display = nullptr;
+    wl_compositor* compositor = nullptr;
+    zwlr_layer_shell_v1* layerShell = nullptr;
+    xdg_wm_base* wmBase = nullptr;
+    wp_viewporter* viewporter = nullptr;
+    wp_fractional_scale_manager_v1* fractionalScale = nullptr;
+};
+
+// One output as the compositor describes it. Its proxy's user data is this
+// object, so a surface can read the scale of an output it entered.
+struct WlOutput {
+    WlOutput(wl_output* output, std::uint32_t globalName);
+    ~WlOutput();
+    WlOutput(const WlOutput&) = delete;
+    WlOutput& operator=(const WlOutput&) = delete;
+
+    static WlOutput* of(wl_output* output) {
+        return static_cast<WlOutput*>(wl_output_get_user_data(output));
+    }
+
+    wl_output* proxy;
+    std::string name;        // "HEADLESS-1"; the global's number where the compositor names none
+    std::int32_t scale = 1;  // the integer buffer scale it asks for
+    std::int32_t width = 0;  // its current mode, in pixels
+    std::int32_t height = 0;
+    bool described = false;  // a first done event has come
+};
+
+}  // namespace vorlune
