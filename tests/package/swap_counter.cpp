@@ -1,7 +1,8 @@
-// Counts the frames a GLX program shows: preloaded (LD_PRELOAD), it adds one
-// to a 64-bit counter in the file SWAP_COUNTER_FILE names on every
-// glXSwapBuffers and passes the call on. A script reads the counter twice to
-// get the frame rate.
+// Counts the frames a GLX or EGL program shows: preloaded (LD_PRELOAD), it
+// adds one to a 64-bit counter in the file SWAP_COUNTER_FILE names on every
+// glXSwapBuffers and eglSwapBuffers and passes the call on. A script reads the
+// counter twice to get the frame rate.
+#include <EGL/egl.h>
 #include <GL/glx.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -36,4 +37,11 @@ extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
         reinterpret_cast<void (*)(Display*, GLXDrawable)>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
     countFrame();
     swap(display, drawable);
+}
+
+extern "C" EGLBoolean eglSwapBuffers(EGLDisplay display, EGLSurface surface) {
+    static const auto swap = reinterpret_cast<EGLBoolean (*)(EGLDisplay, EGLSurface)>(
+        dlsym(RTLD_NEXT, "eglSwapBuffers"));
+    countFrame();
+    return swap(display, surface);
 }

@@ -60,7 +60,7 @@ start_xvfb() {
     wait_until test -s "$WORK/display" || fail "Xvfb did not start"
     DISPLAY=":$(head -n 1 "$WORK/display")"
     export DISPLAY
-    unset XSCREENSAVER_WINDOW
+    unset XSCREENSAVER_WINDOW WAYLAND_DISPLAY
 }
 
 # Xorg's dummy driver with two monitors: 1024x768 (primary) at 0,0 and
@@ -75,7 +75,7 @@ start_xorg_two_monitors() {
     esac
     XORG_PID=${started#* } DISPLAY=${started% *}
     export DISPLAY
-    unset XSCREENSAVER_WINDOW
+    unset XSCREENSAVER_WINDOW WAYLAND_DISPLAY
 }
 
 # region_stats X Y WIDTH HEIGHT: the region's grey mean and deviation (0..1) into

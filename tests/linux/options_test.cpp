@@ -1,15 +1,18 @@
-// The native renderer's command line and key table; the program itself runs
-// under Xvfb in x11_test.sh, which also checks its refusals end to end.
+// The native renderer's command line, its choice of display and its key
+// table (X11's keysyms, which xkbcommon shares); the program itself runs under
+// Xvfb in x11_test.sh and on headless compositors in wayland_test.sh, which
+// also check its refusals end to end.
+#include "linux/options.hpp"
+
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include "linux/keys.hpp"
-#include "linux/options.hpp"
 
 namespace vorlune {
 namespace {
 
-TEST(X11OptionsTest, WindowIdsAreDecimalOrHexadecimalAndFitThirtyTwoBits) {
+TEST(OptionsTest, WindowIdsAreDecimalOrHexadecimalAndFitThirtyTwoBits) {
     EXPECT_EQ(parseWindowId("4194307"), 4194307u);
     EXPECT_EQ(parseWindowId("0X40000A"), 0x40000Au);
     EXPECT_EQ(parseWindowId("0xffffffff"), 0xffffffffu);
@@ -19,7 +22,7 @@ TEST(X11OptionsTest, WindowIdsAreDecimalOrHexadecimalAndFitThirtyTwoBits) {
     }
 }
 
-TEST(X11OptionsTest, TheEnvironmentWindowWinsOverTheRootOnly) {
+TEST(OptionsTest, TheEnvironmentWindowWinsOverTheRootOnly) {
     const auto parse = [](std::vector<std::string> args, const char* environment = nullptr) {
         return parseOptions(args, environment);
     };
@@ -33,7 +36,26 @@ TEST(X11OptionsTest, TheEnvironmentWindowWinsOverTheRootOnly) {
     EXPECT_THROW(parse({"-root"}, "0"), UsageError);
 }
 
-TEST(X11OptionsTest, TheDelayIsWholeMicroseconds) {
+// Wayland wherever a Wayland display is named, but for --x11 and XScreenSaver's
+// ways of handing over a window; -background is a target of its own.
+TEST(OptionsTest, WaylandUnlessX11IsAskedFor) {
+    const auto display = [](std::vector<std::string> args, const char* wayland,
+                            const char* xscreensaverWindow = nullptr) {
+        return chooseDisplay(parseOptions(args, xscreensaverWindow), wayland);
+    };
+    EXPECT_EQ(display({}, "wayland-1"), DisplayKind::wayland);
+    EXPECT_EQ(display({"--window", "-fps"}, "/run/user/1000/wayland-0"), DisplayKind::wayland);
+    EXPECT_EQ(display({"-background"}, "wayland-1"), DisplayKind::wayland);
+    EXPECT_EQ(display({}, nullptr), DisplayKind::x11);
+    EXPECT_EQ(display({}, ""), DisplayKind::x11);
+    EXPECT_EQ(display({"--x11"}, "wayland-1"), DisplayKind::x11);
+    EXPECT_EQ(display({"-root"}, "wayland-1"), DisplayKind::x11);
+    EXPECT_EQ(display({"-window-id", "0x400001"}, "wayland-1"), DisplayKind::x11);
+    EXPECT_EQ(display({"-root"}, "wayland-1", "4194305"), DisplayKind::x11);
+    EXPECT_EQ(parseOptions({"-root", "-background"}, "12").target, DrawTarget::background);
+}
+
+TEST(OptionsTest, TheDelayIsWholeMicroseconds) {
     EXPECT_EQ(parseOptions({}, nullptr).delayMicroseconds, 30000u);
     EXPECT_EQ(parseOptions({"-delay", "0"}, nullptr).delayMicroseconds, 0u);
     EXPECT_EQ(parseOptions({"--delay", "100000", "-root"}, nullptr).delayMicroseconds, 100000u);
@@ -45,7 +67,7 @@ TEST(X11OptionsTest, TheDelayIsWholeMicroseconds) {
 
 // Escape is the key that ends a run; the runs of letters, digits and function
 // keys are mapped by arithmetic.
-TEST(X11KeysTest, KeysymsMapToWindowsKeyCodes) {
+TEST(KeysTest, KeysymsMapToWindowsKeyCodes) {
     const std::pair<unsigned long, int> keys[] = {
         {XK_Escape, 27},    {XK_a, 0x41},  {XK_z, 0x5A},       {XK_Z, 0x5A},    {XK_0, 0x30},
         {XK_9, 0x39},       {XK_F1, 0x70}, {XK_F24, 0x87},     {XK_KP_0, 0x60}, {XK_KP_9, 0x69},
