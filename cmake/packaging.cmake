@@ -59,6 +59,10 @@ else()
   # their settings from share/xscreensaver/config.
   install(TARGETS vorlune RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
   install(TARGETS vorlune-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # On the PATH too, for what starts it by name on Wayland (an idle daemon's
+  # timeout command, a compositor's start-up file).
+  install(CODE "file(CREATE_LINK ../${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver/vorlune
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/vorlune\" SYMBOLIC)")
   install(FILES ${PROJECT_SOURCE_DIR}/data/xscreensaver/vorlune.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 
@@ -88,7 +92,9 @@ polygonised by marching cubes at two levels into translucent, lit,
 sphere-mapped shells over a slowly zooming background of a texture the
 program synthesises itself.
 .
-This package holds the screen saver as an XScreenSaver hack (vorlune) and
+This package holds the screen saver (vorlune): on Wayland it covers every
+output through the layer shell, started by an idle daemon such as swayidle,
+or runs as an animated background; on X11 it is an XScreenSaver hack. And
 vorlune-tool, which exports the texture, meshes, rendered stills and
 benchmarks of the scene without a display.")
 endif()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release packages into dist/:
 #   dist/vorlune-<version>-windows-x64.zip  Vorlune.scr and Vorlune.dll, read-me, licence
-#   dist/vorlune_<version>_amd64.deb        the XScreenSaver hack, vorlune-tool, man pages
+#   dist/vorlune_<version>_amd64.deb        vorlune (Wayland, and an XScreenSaver hack), vorlune-tool, man pages
 # from the presets' builds (build/windows, build/linux), building only what the
 # packages hold, so a tree already built is packaged at once.
 #   scripts/package.sh [zip|deb]   both when neither is named

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vorlune and runs the saver.
-#   scripts/run.sh [--window ...]   the Linux renderer, full screen on the X display
-#                                   (hold Escape to end it); without a display it
-#                                   renders stills headless into out/ instead
+#   scripts/run.sh [--window ...]   the Linux renderer, full screen on the Wayland or
+#                                   X display (hold Escape to end it); without a
+#                                   display it renders stills headless into out/
 #   scripts/run.sh windows          the Windows saver, Vorlune.scr /s, under Wine
 #                                   (on a virtual screen when there is no display)
 #   scripts/run.sh windows settings its settings dialog, Vorlune.scr /c
@@ -10,6 +10,14 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 have_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
+# A Wayland display named and there: its socket, by absolute path or in XDG_RUNTIME_DIR.
+have_wayland() {
+    case ${WAYLAND_DISPLAY:-} in
+        '') return 1 ;;
+        /*) [ -S "$WAYLAND_DISPLAY" ] ;;
+        *) [ -S "${XDG_RUNTIME_DIR:-/nonexistent}/$WAYLAND_DISPLAY" ] ;;
+    esac
+}
 
 # run_windows <argument> <what it shows> <seconds> <picture>: Vorlune.scr under
 # Wine on the X display, or without one on a virtual 1024x768 screen for a
@@ -51,12 +59,16 @@ scripts/setup.sh run
 cmake --preset linux >/dev/null
 cmake --build --preset linux
 
-if have_display; then
-    echo "Vorlune runs full screen on $DISPLAY: hold Escape to end it."
+if have_wayland; then
+    echo "Vorlune runs on every output of $WAYLAND_DISPLAY: hold Escape to end it."
     exec build/linux/renderer/vorlune "$@"
 fi
+if have_display; then
+    echo "Vorlune runs full screen on $DISPLAY: hold Escape to end it."
+    exec build/linux/renderer/vorlune --x11 "$@"
+fi
 
-echo "No X display: rendering stills headless instead."
+echo "No Wayland or X display: rendering stills headless instead."
 tool=build/linux/tools/vorlune-tool
 mkdir -p out
 for t in 0 20 45; do

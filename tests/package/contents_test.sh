@@ -41,8 +41,10 @@ xml.fromstring(re.search(rb"<assembly\b.*?</assembly>", data, re.S).group())' "$
 done
 
 # --- the .deb
-dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ { print $NF }' | sort >"$WORK/files.txt" || fail "dpkg-deb -c failed"
+dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' |
+    sort >"$WORK/files.txt" || fail "dpkg-deb -c failed"
 sort >"$WORK/expected.txt" <<'EOF'
+./usr/bin/vorlune -> ../libexec/xscreensaver/vorlune
 ./usr/bin/vorlune-tool
 ./usr/libexec/xscreensaver/vorlune
 ./usr/share/doc/vorlune/changelog.gz
@@ -53,6 +55,11 @@ sort >"$WORK/expected.txt" <<'EOF'
 EOF
 diff -u "$WORK/expected.txt" "$WORK/files.txt" >&2 || fail "the .deb's files differ (above)"
 [ "$(dpkg-deb -f "$DEB" Version)" = "$VERSION" ] || fail "the .deb's version is not $VERSION"
+# the libraries both displays need, as dpkg-shlibdeps found them
+depends=$(dpkg-deb -f "$DEB" Depends)
+for library in libx11-6 libxrandr2 libwayland-client0 libwayland-egl1 libxkbcommon0 libegl1 libglx0; do
+    grep -q "\b$library\b" <<<"$depends" || fail "the .deb does not depend on $library: $depends"
+done
 
 dpkg-deb -x "$DEB" "$WORK/root" || fail "dpkg-deb -x failed"
 for page in man6/vorlune.6.gz man1/vorlune-tool.1.gz; do
