@@ -11,40 +11,10 @@ set -uo pipefail
 VORLUNE=$1
 SWAP_COUNTER=$2
 SCENARIO=$3
-WORK=$(mktemp -d)
-PIDS=()
+# shellcheck source=tests/vorlune_run.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../vorlune_run.sh"
 convert=/usr/bin/convert
-
-# Sanitizer builds: Mesa leaks from inside itself (see x11_test.sh), and our
-# preloaded counter comes before the sanitizer's runtime.
-export LSAN_OPTIONS="exitcode=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-export ASAN_OPTIONS="verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 unset DISPLAY WAYLAND_DISPLAY XSCREENSAVER_WINDOW SWAYSOCK
-
-cleanup() {
-    local pid
-    for pid in "${PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$WORK"/*.log; do
-        [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 40 "$log" >&2; }
-    done
-    exit 1
-}
-
-# Waits up to 5 s (times TIME_SCALE, which a sanitizer build sets) for a command to succeed.
-wait_until() {
-    for _ in $(seq $((100 * ${TIME_SCALE:-1}))); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
 
 # A runtime folder the compositor's user owns, mode 700, as Wayland wants it.
 # sway refuses to run as root: as root, it runs under an unused uid.
@@ -94,27 +64,6 @@ start_weston() {
 
 # The compositor's CPU time, and vorlune's, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-frames_shown() { od -An -tu8 "$WORK/swaps" | tr -d ' '; }
-
-start_vorlune() {
-    head -c 8 /dev/zero >"$WORK/swaps"
-    LD_PRELOAD=$SWAP_COUNTER SWAP_COUNTER_FILE=$WORK/swaps "$VORLUNE" "$@" >"$WORK/vorlune.log" 2>&1 &
-    VORLUNE_PID=$!
-    PIDS+=("$VORLUNE_PID")
-}
-
-# expect_exit SECONDS CODE: vorlune ends in time with that exit code.
-expect_exit() {
-    local ticks=$(($1 * ${TIME_SCALE:-1} * 20))
-    while kill -0 "$VORLUNE_PID" 2>/dev/null; do
-        [ "$ticks" -gt 0 ] || fail "vorlune still running after $1 s"
-        sleep 0.05
-        ticks=$((ticks - 1))
-    done
-    wait "$VORLUNE_PID"
-    local code=$?
-    [ "$code" -eq "$2" ] || fail "exit code $code, not $2"
-}
 
 # picture_stats PNG [GEOMETRY]: grey mean and deviation (0..1) of the picture
 # or a region of it into STATS.
@@ -122,8 +71,6 @@ picture_stats() {
     STATS=$("$convert" "$1" ${2:+-crop "$2" +repage} -colorspace gray \
         -format '%[fx:mean] %[fx:standard_deviation]' info:) || fail "convert $1 failed"
 }
-# The scene: neither black nor one flat colour.
-is_scene() { awk '{ exit !($1 > 0.02 && $2 > 0.02) }' <<<"$STATS"; }
 
 # output_shows_scene OUTPUT: a screenshot of that output (kept as OUTPUT.png) shows the scene.
 output_shows_scene() {
@@ -242,7 +189,9 @@ case $SCENARIO in
             picture_stats "$(ls -t wayland-screenshot-*.png | head -n 1)" && is_scene') ||
             fail "weston's output does not show the scene"
         "$VORLUNE" -background >/dev/null 2>"$WORK/err.txt"
-        [ $? -eq 2 ] && grep -q 'needs a compositor with a layer shell' "$WORK/err.txt" ||
+        code=$?
+        [ "$code" -eq 2 ] || fail "-background without a layer shell: exit code $code"
+        grep -q 'needs a compositor with a layer shell' "$WORK/err.txt" ||
             fail "-background without a layer shell: $(cat "$WORK/err.txt")"
         kill -TERM "$VORLUNE_PID"
         expect_exit 2 0
@@ -250,8 +199,10 @@ case $SCENARIO in
         grep -q 'fps at 800x600,' "$WORK/vorlune.log" ||
             fail "not drawn at the output's size: $(cat "$WORK/vorlune.log")"
         DISPLAY=:4093 WAYLAND_DISPLAY=nowhere-7 "$VORLUNE" --window >/dev/null 2>"$WORK/err.txt"
-        [ $? -eq 1 ] && grep -q 'wl_display_connect failed for the Wayland display "nowhere-7"' \
-            "$WORK/err.txt" || fail "a display that does not answer: $(cat "$WORK/err.txt")"
+        code=$?
+        [ "$code" -eq 1 ] || fail "a display that does not answer: exit code $code"
+        grep -q 'wl_display_connect failed for the Wayland display "nowhere-7"' "$WORK/err.txt" ||
+            fail "a display that does not answer: $(cat "$WORK/err.txt")"
         ;;
     *) fail "unknown scenario $SCENARIO" ;;
 esac

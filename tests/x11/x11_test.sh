@@ -8,47 +8,9 @@ set -uo pipefail
 VORLUNE=$1
 CLIENT=$2
 SCENARIO=$3
-WORK=$(mktemp -d)
-PIDS=()
-SOURCE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-
-# In a sanitizer build: Mesa's GL driver leaks a little from inside itself and
-# is unloaded by XCloseDisplay, so LeakSanitizer can neither name nor suppress
-# those leaks. Leak reports do not fail the program; expect_exit fails the test
-# for a leak of our own.
-export LSAN_OPTIONS="exitcode=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-
-cleanup() {
-    local pid
-    for pid in "${PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    # Xorg, not our child, is asked to go: killed, it would leave its lock behind.
-    if [ -n "${XORG_PID:-}" ]; then
-        kill -TERM "$XORG_PID" 2>/dev/null
-        for _ in $(seq 50); do kill -0 "$XORG_PID" 2>/dev/null || break; sleep 0.1; done
-    fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$WORK"/*.log; do
-        # Xorg's own log says nothing about the renderer.
-        [ "$log" != "$WORK/xorg.log" ] && [ -s "$log" ] &&
-            { echo "--- $(basename "$log")" >&2; cat "$log" >&2; }
-    done
-    exit 1
-}
-
-# Waits up to 5 s for a command to succeed.
-wait_until() {
-    for _ in $(seq 100); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
+SWAP_COUNTER=
+# shellcheck source=tests/vorlune_run.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../vorlune_run.sh"
 
 # Starts Xvfb with one screen of the given size (WIDTHxHEIGHT) and a black root.
 start_xvfb() {
@@ -86,12 +48,6 @@ region_stats() {
     MEAN=${STATS% *}
 }
 
-start_vorlune() {
-    "$VORLUNE" "$@" >"$WORK/vorlune.log" 2>&1 &
-    VORLUNE_PID=$!
-    PIDS+=("$VORLUNE_PID")
-}
-
 # Waits for the renderer's own window to be mapped; WINDOW_ID.
 wait_for_window() {
     WINDOW_ID=$(timeout 10 xdotool search --sync --onlyvisible --name '^VorluneVC$' | head -n 1)
@@ -101,8 +57,7 @@ wait_for_window() {
 # region_drawn X Y WIDTH HEIGHT: true when that part of the screen shows a
 # picture, neither black nor one flat colour (grey mean and deviation, 0..1).
 region_drawn() {
-    region_stats "$@"
-    awk '{ exit !($1 > 0.02 && $2 > 0.02) }' <<<"$STATS"
+    region_stats "$@" && is_scene
 }
 
 # Waits (up to about 10 s) until the region shows a picture.
@@ -113,35 +68,6 @@ wait_for_drawing() {
         sleep 0.25
     done
     fail "nothing drawn in region $* (mean and deviation: $STATS)"
-}
-
-# expect_exit SECONDS CODE: vorlune ends within the time (times TIME_SCALE, which
-# a sanitizer build sets: its frames take ten times as long and its exit checks
-# the whole heap) with that exit code, and leaks nothing of its own.
-expect_exit() {
-    local ticks=$(($1 * ${TIME_SCALE:-1} * 20))
-    while kill -0 "$VORLUNE_PID" 2>/dev/null; do
-        [ "$ticks" -gt 0 ] || fail "vorlune still running after $1 s"
-        sleep 0.05
-        ticks=$((ticks - 1))
-    done
-    wait "$VORLUNE_PID"
-    local code=$?
-    [ "$code" -eq "$2" ] || fail "exit code $code, not $2"
-    grep -q 'LeakSanitizer' "$WORK/vorlune.log" || return 0
-    # a leak whose stack reaches our sources and no X or GL library
-    awk -v root="$SOURCE_ROOT/" '
-        function close_block() { if (in_block && ours && !system_library) found = 1 }
-        /(Direct|Indirect) leak of/ { close_block(); in_block = 1; ours = 0; system_library = 0; next }
-        /^ *#[0-9]+ / {
-            if (index($0, root) > 0) ours = 1
-            if ($0 ~ /unknown module|libGL|libX11|libxcb|_dri\.so|libLLVM|libgallium/) system_library = 1
-            next
-        }
-        { close_block(); in_block = 0 }
-        END { close_block(); exit !found }' "$WORK/vorlune.log" &&
-        fail "vorlune leaked memory of its own"
-    return 0
 }
 
 # Geometry of a window as "X Y WIDTH HEIGHT" (absolute position).
