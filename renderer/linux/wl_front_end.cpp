@@ -28,13 +28,7 @@ void ignore(void*, Arguments...) {}
 const wl_output_listener kOutputListener = {
     ignore<wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
            const char*, const char*, std::int32_t>,
-    [](void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height,
-       std::int32_t) {
-        if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
-        auto* output = static_cast<WlOutput*>(data);
-        output->width = width;
-        output->height = height;
-    },
+    ignore<wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t>,
     [](void* data, wl_output*) { static_cast<WlOutput*>(data)->described = true; },
     [](void* data, wl_output*, std::int32_t scale) {
         static_cast<WlOutput*>(data)->scale = std::max(scale, 1);
@@ -292,11 +286,9 @@ void WaylandFrontEnd::coverOutputs() {
     outputs_.dropClosed([](const SceneSurface& surface) { return surface.closed(); });
     outputs_.cover([this](WlOutput& output) -> std::unique_ptr<SceneSurface> {
         if (!output.described) return nullptr;
-        // The compositor's configure gives the real size; until then the mode's.
-        const std::int32_t width = output.width > 0 ? output.width / output.scale : screenWidth;
-        const std::int32_t height = output.height > 0 ? output.height / output.scale : screenHeight;
-        return std::make_unique<SceneSurface>(globals_, *egl_, role_, &output, caption_, width,
-                                              height);
+        // The compositor's first configure gives it the output's size.
+        return std::make_unique<SceneSurface>(globals_, *egl_, role_, &output, caption_,
+                                              screenWidth, screenHeight);
     });
     outputs_.forEachSurface([](SceneSurface& surface) { surface.outputChanged(); });
     if (outputs_.allClosed()) {

@@ -49,8 +49,6 @@ struct WlOutput {
     wl_output* proxy;
     std::string name;        // "HEADLESS-1"; the global's number where the compositor names none
     std::int32_t scale = 1;  // the integer buffer scale it asks for
-    std::int32_t width = 0;  // its current mode, in pixels
-    std::int32_t height = 0;
     bool described = false;  // a first done event has come
 };
 

@@ -154,13 +154,17 @@ case $SCENARIO in
         cp "$VORLUNE" "$WORK/vorlune-idle"
         swayidle timeout 1 "{ '$WORK/vorlune-idle' 2>'$WORK/vorlune.log'; echo \$? >'$WORK/code'; } &" \
             resume 'pkill -x vorlune-idle' >"$WORK/swayidle.log" 2>&1 &
-        PIDS+=($!)
+        IDLE_PID=$!
+        PIDS+=("$IDLE_PID")
         wait_until eval 'pgrep -x vorlune-idle >/dev/null' || fail "swayidle started no vorlune"
         wait_for_scene HEADLESS-1
         wtype -k a
         wait_until test -s "$WORK/code" || fail "vorlune still running after the key"
         [ "$(cat "$WORK/code")" = 0 ] || fail "vorlune ended with code $(cat "$WORK/code")"
-        pgrep -x vorlune-idle >/dev/null && fail "a vorlune is left running"
+        # A second idle second starts it again: swayidle, ended, resumes once more.
+        kill -TERM "$IDLE_PID"
+        wait_until eval '! kill -0 "$IDLE_PID" 2>/dev/null' || fail "swayidle did not end"
+        wait_until eval '! pgrep -x vorlune-idle >/dev/null' || fail "a vorlune is left running"
         ;;
     background) # -background: under another program's window, which stays on top and
         # visible, the scene around it; SIGHUP ends it
