@@ -186,7 +186,7 @@ case $SCENARIO in
         expect_exit 2 0
         ;;
     weston) # no layer shell: a fullscreen toplevel; -background refused; a display that
-        # does not answer is an error, with no fall back to X11
+        # does not answer is an error, with no fall back to X11, and so is one lost
         start_weston
         start_vorlune -fps
         (cd "$WORK" && wait_until eval 'weston-screenshooter >/dev/null 2>&1 &&
@@ -207,6 +207,13 @@ case $SCENARIO in
         [ "$code" -eq 1 ] || fail "a display that does not answer: exit code $code"
         grep -q 'wl_display_connect failed for the Wayland display "nowhere-7"' "$WORK/err.txt" ||
             fail "a display that does not answer: $(cat "$WORK/err.txt")"
+        # and a compositor lost while it runs, with code 1
+        start_vorlune
+        wait_until eval '[ "$(frames_shown)" -gt 0 ]' || fail "no frames shown"
+        kill -KILL "$COMPOSITOR_PID"
+        expect_exit 2 1
+        grep -q 'lost the connection to the Wayland display "weston-1"' "$WORK/vorlune.log" ||
+            fail "no message for the lost compositor: $(cat "$WORK/vorlune.log")"
         ;;
     *) fail "unknown scenario $SCENARIO" ;;
 esac
