@@ -233,6 +233,7 @@ case $SCENARIO in
         expect_refusal 2 'window 0x7fffef does not exist' XSCREENSAVER_WINDOW=8388591 --
         expect_refusal 1 'XOpenDisplay failed: cannot open display ":4093"' DISPLAY=:4093 -- --window
         expect_refusal 1 'XOpenDisplay failed: DISPLAY is not set' -u DISPLAY -- --window
+        expect_refusal 2 '-background needs a Wayland compositor' -- -background
         "$VORLUNE" --help >"$WORK/out.txt" 2>&1 || fail "--help failed"
         grep -q -- '-window-id ID' "$WORK/out.txt" || fail "--help prints no usage"
         ;;
