@@ -76,8 +76,20 @@ void Vorlune_S::Timer2_Timer() {
 
 void Vorlune_S::Timer3_Timer() {
     const bool window = FindWindowA(nullptr, kRendererCaption) != nullptr;
-    const bool ended = renderer_ == nullptr || WaitForSingleObject(renderer_, 0) == WAIT_OBJECT_0;
-    if (watch_.Tick(window, ended, GetTickCount() - startedAt_)) return;
+    RendererProcess process;
+    process.ended = renderer_ == nullptr || WaitForSingleObject(renderer_, 0) == WAIT_OBJECT_0;
+    if (renderer_ != nullptr && process.ended) {
+        DWORD exitCode = 0;
+        if (GetExitCodeProcess(renderer_, &exitCode)) {
+            process.exitCode = exitCode;
+        } else {
+            forms::ReportFailure("GetExitCodeProcess");
+        }
+    }
+    const WatchVerdict verdict = watch_.Tick(window, process, GetTickCount() - startedAt_);
+    if (verdict == WatchVerdict::GoOn) return;
+    // The mode stored in the registry: the user's own.
+    if (verdict == WatchVerdict::RestoreDisplayAndEnd) ChangeDisplaySettingsA(nullptr, 0);
     Timer3.SetEnabled(false);
     Unload();
 }
