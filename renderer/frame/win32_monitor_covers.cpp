@@ -60,15 +60,21 @@ MonitorCovers::MonitorCovers(HWND sceneWindow)
 }
 
 MonitorCovers::~MonitorCovers() {
+    remove();
+    if (registered_) UnregisterClassA(kClassName, instance_);
+}
+
+void MonitorCovers::remove() {
+    removed_ = true;
     // Owned by the scene's window, the covers went with it when it was closed.
     for (const HWND cover : covers_) {
         if (IsWindow(cover)) DestroyWindow(cover);
     }
-    if (registered_) UnregisterClassA(kClassName, instance_);
+    covers_.clear();
 }
 
 void MonitorCovers::layOut() {
-    if (!registered_) return;
+    if (!registered_ || removed_) return;
     MonitorSearch search{MonitorFromWindow(sceneWindow_, MONITOR_DEFAULTTOPRIMARY), {}};
     SetLastError(0);
     if (!EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&search))) {
