@@ -40,8 +40,6 @@ class CommandLogic {
     bool Enabled() const { return enabled_; }
     std::uint8_t FirstRun() const { return firstRun_; }
     bool LeftButtonHeld() const { return leftHeld_; }
-    // The direction of the face gradient of the last face painted.
-    bool Inverted() const { return inverted_; }
 
     void SetEnabled(bool enabled) { enabled_ = enabled; }
     void SetFirstRun(std::uint8_t firstRun) { firstRun_ = firstRun; }
