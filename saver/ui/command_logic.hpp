@@ -60,10 +60,6 @@ class CommandLogic {
     // it). Returns the direction to paint with.
     bool UpdateGradientDirection();
 
-    // Reading the Enabled property completes a fresh instance (first run 0):
-    // true when it did, so the caller runs RefreshFace before the face.
-    bool CompleteFreshInstance();
-
   private:
     ButtonState state_ = ButtonState::NotArmed;
     bool enabled_ = false;
