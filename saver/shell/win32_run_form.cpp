@@ -1,6 +1,6 @@
 #include "shell/win32_run_form.hpp"
 
-#include "forms/win32_failure.hpp"
+#include "frame/win32_error.hpp"
 #include "music/music_player.hpp"
 #include "shell/settings_rules.hpp"
 #include "shell/settings_values.hpp"
@@ -58,7 +58,7 @@ void Vorlune_S::StartRenderer() {
     startedAt_ = GetTickCount();
     if (!CreateProcessA(rendererPath_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                         nullptr, nullptr, &startup, &process)) {
-        forms::ReportFailure("CreateProcessA");
+        traceFailedCall("CreateProcessA");
         return;
     }
     CloseHandle(process.hThread);
@@ -83,7 +83,7 @@ void Vorlune_S::Timer3_Timer() {
         if (GetExitCodeProcess(renderer_, &exitCode)) {
             process.exitCode = exitCode;
         } else {
-            forms::ReportFailure("GetExitCodeProcess");
+            traceFailedCall("GetExitCodeProcess");
         }
     }
     const WatchVerdict verdict = watch_.Tick(window, process, GetTickCount() - startedAt_);

@@ -5,8 +5,8 @@
 #include <array>
 #include <cmath>
 
-#include "forms/win32_failure.hpp"
 #include "forms/win32_picture.hpp"
+#include "frame/win32_error.hpp"
 #include "resources/shell_resources.h"
 #include "ui/face_geometry.hpp"
 #include "ui/win32_font.hpp"
@@ -63,7 +63,7 @@ bool Command::Create(HWND parent, int left, int top, int width, int height,
                         place.top, place.right - place.left, place.bottom - place.top, parent,
                         nullptr, GetModuleHandleA(nullptr), this);
     if (window_ == nullptr) {
-        forms::ReportFailure("CreateWindowExA (button)");
+        traceFailedCall("CreateWindowExA (button)");
         return false;
     }
     TmrMouse.Attach(window_);
@@ -164,7 +164,7 @@ void Command::FillGradient(bool inverted) {
     vertices[1].Blue = colours.bottom.blue;
     GRADIENT_RECT rect{0, 1};
     if (!GradientFill(face_.Dc(), vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V)) {
-        forms::ReportFailure("GradientFill");
+        traceFailedCall("GradientFill");
     }
 }
 
