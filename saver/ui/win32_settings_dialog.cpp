@@ -37,7 +37,7 @@ using ui::Command;
 using ui::FontDescription;
 
 // The maker, as the credit line and the home-page link show it.
-constexpr char kCredit[] = "Designed by Vorlune Ver.1.0.0";
+constexpr char kCredit[] = "Designed by Vorlune Ver." VORLUNE_VERSION;
 // A stand-in until the project has a home page: the .example domain is
 // reserved for examples and leads nowhere.
 constexpr char kHomePage[] = "https://vorlune.example/";
