@@ -189,10 +189,12 @@ int crash(const Args& args) {
     pause(1000);  // frames drawn meanwhile
     std::printf("display_before=%s\ndisplay_running=%s\n", before.c_str(), displaySize().c_str());
     const double faultMs = nowMs();
+    DWORD threadId = 0;
     const HANDLE thread =
-        CreateRemoteThread(renderer.handle, nullptr, 0, nullptr, nullptr, 0, nullptr);
+        CreateRemoteThread(renderer.handle, nullptr, 0, nullptr, nullptr, 0, &threadId);
     if (thread == nullptr) fatal("CreateRemoteThread");
     CloseHandle(thread);
+    std::printf("fault_thread=%lu\n", threadId);
     const bool ended = waitForExit(renderer.handle, 10000);
     std::printf("exit_ms=%.0f\nexit_code=0x%08lx\ndisplay_after=%s\n", nowMs() - faultMs,
                 exitCode(renderer.handle), displaySize().c_str());
