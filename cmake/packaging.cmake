@@ -59,6 +59,16 @@ else()
   # their settings from share/xscreensaver/config.
   install(TARGETS vorlune RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
   install(TARGETS vorlune-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # A stripped install (the package's) also drops the .comment section, the
+  # compiler's name that strip keeps and nothing reads.
+  foreach(program ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver/vorlune
+                  ${CMAKE_INSTALL_BINDIR}/vorlune-tool)
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${program}\"
+                  COMMAND_ERROR_IS_FATAL ANY)
+endif()")
+  endforeach()
   # On the PATH too, for what starts it by name on Wayland (an idle daemon's
   # timeout command, a compositor's start-up file).
   install(CODE "file(CREATE_LINK ../${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver/vorlune

@@ -220,7 +220,8 @@ int benchCommand(std::span<const std::string> args, std::ostream& out) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--gl") {
             wholeFrames = true;
-        } else if (args[i] == "--frames" && i + 1 < args.size()) {
+        } else if (args[i] == "--frames") {
+            if (i + 1 >= args.size()) throw UsageError("--frames needs a value");
             frames = parseCount(args[++i], "--frames", 1000000);
         } else {
             throw UsageError("unknown argument '" + args[i] + "'");

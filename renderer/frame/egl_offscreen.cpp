@@ -54,18 +54,31 @@ EglOffscreen::EglOffscreen(int width, int height) : width_(width), height_(heigh
         throw std::runtime_error("eglChooseConfig: no RGB8 pbuffer config with depth");
     if (!eglBindAPI(EGL_OPENGL_API)) fail("eglBindAPI(EGL_OPENGL_API)");
 
-    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    surface_ = eglCreatePbufferSurface(display, config, surfaceAttributes);
-    if (surface_ == EGL_NO_SURFACE) fail("eglCreatePbufferSurface");
-    // The default context is a compatibility profile: immediate mode and GLU work.
-    context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-    if (context_ == EGL_NO_CONTEXT) fail("eglCreateContext");
-    if (!eglMakeCurrent(display, surface_, surface_, context_)) fail("eglMakeCurrent");
+    // No destructor runs for a constructor that throws: what was made goes here.
+    try {
+        const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+        surface_ = eglCreatePbufferSurface(display, config, surfaceAttributes);
+        if (surface_ == EGL_NO_SURFACE) fail("eglCreatePbufferSurface");
+        // The default context is a compatibility profile: immediate mode and GLU work.
+        context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+        if (context_ == EGL_NO_CONTEXT) fail("eglCreateContext");
+        if (!eglMakeCurrent(display, surface_, surface_, context_)) fail("eglMakeCurrent");
+    } catch (...) {
+        release();
+        throw;
+    }
 }
 
 EglOffscreen::~EglOffscreen() {
+    release();
+}
+
+void EglOffscreen::release() {
     if (!display_) return;
-    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    // Another offscreen's context, current when ours failed to be, stays so.
+    if (context_ && eglGetCurrentContext() == context_) {
+        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
     if (context_) eglDestroyContext(display_, context_);
     if (surface_) eglDestroySurface(display_, surface_);
     // The display stays initialised for the next context: terminating it would

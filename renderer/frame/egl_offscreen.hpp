@@ -25,6 +25,8 @@ class EglOffscreen {
     std::vector<float> readDepth() const;
 
   private:
+    void release();
+
     int width_;
     int height_;
     void* display_ = nullptr;

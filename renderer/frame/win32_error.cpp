@@ -28,4 +28,33 @@ std::string describeSystemError(const char* call, DWORD code) {
     return text;
 }
 
+namespace {
+
+// "Vorlune.scr: ", from the program's own file name.
+std::string programPrefix() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string name(path, length);
+    return name.substr(name.find_last_of("\\/") + 1) + ": ";
+}
+
+}  // namespace
+
+void traceFailure(const std::string& text) {
+    static const std::string prefix = programPrefix();
+    const std::string line = prefix + text + "\r\n";
+    OutputDebugStringA(line.c_str());
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error != nullptr && error != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
+}
+
+void traceFailedCall(const char* call) {
+    const DWORD code = GetLastError();
+    traceFailure(describeSystemError(call, code));
+    SetLastError(code);
+}
+
 }  // namespace vorlune

@@ -6,6 +6,7 @@
 
 #include "frame/key_states.hpp"
 #include "frame/render_settings.hpp"
+#include "frame/win32_crash_guard.hpp"
 #include "frame/win32_parent_watch.hpp"
 #include "frame/win32_render_window.hpp"
 #include "scene/scene_driver.hpp"
@@ -59,6 +60,8 @@ void run() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace vorlune;
+    // A crash, here or in a driver, must not leave the user's display in our mode.
+    installCrashGuard(RenderWindow::restoreDisplayOfCurrent);
     keyStates.fill(0);
     screenWidth = 1024;
     screenHeight = 768;

@@ -1,7 +1,5 @@
 #include "frame/win32_monitor_covers.hpp"
 
-#include <string>
-
 #include "frame/win32_error.hpp"
 
 namespace vorlune {
@@ -9,14 +7,6 @@ namespace vorlune {
 namespace {
 
 constexpr const char* kClassName = "VorluneCover";
-
-// A monitor left uncovered is no reason to end the run, and a full-screen
-// program has nowhere to show a message: the failed call goes to the debugger.
-void reportFailure(const char* call) {
-    const DWORD code = GetLastError();
-    OutputDebugStringA(
-        ("vorlune: monitor cover: " + describeSystemError(call, code) + "\n").c_str());
-}
 
 LRESULT CALLBACK coverProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -53,26 +43,34 @@ MonitorCovers::MonitorCovers(HWND sceneWindow)
     SetLastError(0);
     registered_ = RegisterClassA(&windowClass) != 0;
     if (!registered_) {
-        reportFailure("RegisterClassA");
+        // A monitor left uncovered is no reason to end the run, and a full-screen
+        // program has nowhere to show a message: only a trace.
+        traceFailedCall("RegisterClassA (monitor covers)");
         return;
     }
     layOut();
 }
 
 MonitorCovers::~MonitorCovers() {
+    remove();
+    if (registered_) UnregisterClassA(kClassName, instance_);
+}
+
+void MonitorCovers::remove() {
+    removed_ = true;
     // Owned by the scene's window, the covers went with it when it was closed.
     for (const HWND cover : covers_) {
         if (IsWindow(cover)) DestroyWindow(cover);
     }
-    if (registered_) UnregisterClassA(kClassName, instance_);
+    covers_.clear();
 }
 
 void MonitorCovers::layOut() {
-    if (!registered_) return;
+    if (!registered_ || removed_) return;
     MonitorSearch search{MonitorFromWindow(sceneWindow_, MONITOR_DEFAULTTOPRIMARY), {}};
     SetLastError(0);
     if (!EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&search))) {
-        reportFailure("EnumDisplayMonitors");
+        traceFailedCall("EnumDisplayMonitors (monitor covers)");
         return;
     }
 
@@ -92,7 +90,7 @@ void MonitorCovers::layOut() {
                 WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, nullptr, WS_POPUP,
                 area.left, area.top, width, height, sceneWindow_, nullptr, instance_, nullptr);
             if (cover == nullptr) {
-                reportFailure("CreateWindowExA");
+                traceFailedCall("CreateWindowExA (monitor cover)");
                 return;
             }
             covers_.push_back(cover);

@@ -23,11 +23,16 @@ class MonitorCovers {
 
     // Follows a change of the monitors' number or layout (WM_DISPLAYCHANGE).
     void layOut();
+    // Takes the covers away for good, as the display is about to be given
+    // back. Frees nothing, so that a crash may still call it; from another
+    // thread than the one that made them it leaves them to the process's end.
+    void remove();
 
   private:
     HWND sceneWindow_;
     HINSTANCE instance_;
     bool registered_ = false;
+    bool removed_ = false;
     std::vector<HWND> covers_;
 };
 

@@ -13,13 +13,6 @@ namespace vorlune {
 
 namespace {
 
-// Not being able to watch is no reason to stop the run: only noted.
-void note(const char* call) {
-    const std::string text =
-        "Vorlune.dll: no watch over the shell: " + describeSystemError(call, GetLastError()) + "\n";
-    OutputDebugStringA(text.c_str());
-}
-
 struct ParentEntry {
     DWORD id = 0;
     std::string exeFile;
@@ -30,7 +23,8 @@ bool findParent(ParentEntry& parent) {
     SetLastError(0);
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) {
-        note("CreateToolhelp32Snapshot");
+        // Not being able to watch is no reason to stop the run: only a trace.
+        traceFailedCall("CreateToolhelp32Snapshot (no watch over the shell)");
         return false;
     }
     const DWORD self = GetCurrentProcessId();
@@ -77,7 +71,7 @@ ParentWatch::ParentWatch() {
     const HANDLE parent =
         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.id);
     if (parent == nullptr) {
-        note("OpenProcess");
+        traceFailedCall("OpenProcess (no watch over the shell)");
         return;
     }
     if (!shouldWatchParent(entry.exeFile, creationTime(parent),

@@ -1,5 +1,7 @@
 #include "frame/win32_render_window.hpp"
 
+#include <atomic>
+
 #include "frame/display_mode.hpp"
 #include "frame/key_states.hpp"
 #include "frame/viewport.hpp"
@@ -152,13 +154,28 @@ HGLRC createContext(HDC deviceContext) {
     return context;
 }
 
+// The render window there is now: the one whose display a crash gives back.
+std::atomic<RenderWindow*> current = nullptr;
+
 }  // namespace
 
 RenderWindow::RenderWindow(const char* caption, int width, int height, int colourBits,
                            bool fullScreen) {
+    current = this;
+    try {
+        create(caption, width, height, colourBits, fullScreen);
+    } catch (...) {
+        // The user reads the message on the desktop as it was.
+        restoreDisplayOfCurrent();
+        throw;
+    }
+}
+
+void RenderWindow::create(const char* caption, int width, int height, int colourBits,
+                          bool fullScreen) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     registerWindowClass(instance);
-    if (fullScreen) fullScreen = enterDisplayMode(width, height, colourBits);
+    if (fullScreen) fullScreen = modeChanged_ = enterDisplayMode(width, height, colourBits);
     window = createWindow(instance, caption, width, height, fullScreen);
 
     SetLastError(0);
@@ -183,20 +200,30 @@ RenderWindow::RenderWindow(const char* caption, int width, int height, int colou
 }
 
 RenderWindow::~RenderWindow() {
-    // The covers go first: the monitors they cover are about to move.
-    if (covers_) {
-        if (IsWindow(window)) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        covers_.reset();
-    }
-    // Unconditional: after a windowed run both calls are harmless.
-    ShowCursor(TRUE);
-    ChangeDisplaySettingsA(nullptr, 0);
+    restoreDisplayOfCurrent();
+    covers_.reset();
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(renderContext);
     ReleaseDC(window, deviceContext);
     // WM_CLOSE may have destroyed the window already; this then fails harmlessly.
     DestroyWindow(window);
     UnregisterClassA(kClassName, GetModuleHandleA(nullptr));
+}
+
+void RenderWindow::restoreDisplayOfCurrent() {
+    // Whoever comes first, the end of the run or a crash, does it.
+    if (RenderWindow* const shown = current.exchange(nullptr)) shown->restoreDisplay();
+}
+
+void RenderWindow::restoreDisplay() {
+    // The covers go first: the monitors they cover are about to move.
+    if (covers_) {
+        if (IsWindow(window)) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        covers_->remove();
+    }
+    // Also after a windowed run, where it is harmless.
+    ShowCursor(TRUE);
+    if (modeChanged_) ChangeDisplaySettingsA(nullptr, 0);
 }
 
 void RenderWindow::swapBuffers() {

@@ -30,10 +30,11 @@ class RenderWindowError : public std::runtime_error {
 // destruction. Creation may switch the display to the requested mode (or the
 // requested size at the display's own depth, and falls back to a centred
 // window when neither is taken); in full screen the other monitors are
-// covered. Destruction removes the covers, always shows the cursor and
-// returns the display to the mode stored in the registry.
+// covered. Destruction gives the display back (restoreDisplayOfCurrent), then
+// releases the context and the window.
 //
-// A failed creation throws RenderWindowError and undoes nothing it did before.
+// A failed creation throws RenderWindowError after giving the display back;
+// the rest of what it did stays until the process ends.
 class RenderWindow {
   public:
     RenderWindow(const char* caption, int width, int height, int colourBits, bool fullScreen);
@@ -43,11 +44,23 @@ class RenderWindow {
 
     void swapBuffers();
 
+    // Takes the covers away, shows the cursor and, where creation changed the
+    // display's mode, returns it to the mode stored in the registry: the
+    // first step of destruction, done once for the render window there is
+    // now, if any. All of destruction that a crash still runs
+    // (win32_crash_guard.hpp): no OpenGL, no memory freed, any thread.
+    static void restoreDisplayOfCurrent();
+
     HWND window = nullptr;
     HDC deviceContext = nullptr;
     HGLRC renderContext = nullptr;
 
   private:
+    void create(const char* caption, int width, int height, int colourBits, bool fullScreen);
+    void restoreDisplay();
+
+    // The one record of whether the display is in our mode.
+    bool modeChanged_ = false;
     std::unique_ptr<MonitorCovers> covers_;
 };
 

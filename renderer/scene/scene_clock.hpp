@@ -26,7 +26,7 @@ class SceneClock {
     float advance(double reading) {
         const auto frameTime = static_cast<float>(reading - lastReading_);
         lastReading_ = reading;
-        sceneTime_ += static_cast<double>(frameTime * timeScale_);
+        sceneTime_ += static_cast<double>(frameTime);
         return frameTime;
     }
 
@@ -37,7 +37,6 @@ class SceneClock {
     bool started_ = false;
     double lastReading_ = 0.0;
     double sceneTime_ = 0.0;
-    float timeScale_ = 1.0f;
 };
 
 }  // namespace vorlune

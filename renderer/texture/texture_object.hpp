@@ -26,7 +26,6 @@ class Texture {
     ~Texture();
 
     void bind() const;
-    GLuint name() const { return name_; }
 
   private:
     GLuint name_ = 0;

@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "forms/win32_failure.hpp"
+#include "frame/win32_error.hpp"
 
 namespace vorlune::forms {
 
@@ -16,7 +16,7 @@ Control::~Control() {
 void Control::Move(int left, int top, int width, int height) {
     place_ = {left, top, left + width, top + height};
     if (window_ != nullptr && !MoveWindow(window_, left, top, width, height, TRUE)) {
-        ReportFailure("MoveWindow");
+        traceFailedCall("MoveWindow");
     }
 }
 
@@ -27,7 +27,7 @@ void Control::CreateWindowOf(HWND form, const char* kind, DWORD style, DWORD ext
     window_ = CreateWindowExA(extendedStyle, windowClass.c_str(), "", style, place_.left,
                               place_.top, place_.right - place_.left, place_.bottom - place_.top,
                               form, nullptr, GetModuleHandleA(nullptr), this);
-    if (window_ == nullptr) ReportFailure(("CreateWindowExA (" + windowClass + ")").c_str());
+    if (window_ == nullptr) traceFailedCall(("CreateWindowExA (" + windowClass + ")").c_str());
 }
 
 void Image::SetPicture(HBITMAP picture) {

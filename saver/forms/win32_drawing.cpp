@@ -1,6 +1,6 @@
 #include "forms/win32_drawing.hpp"
 
-#include "forms/win32_failure.hpp"
+#include "frame/win32_error.hpp"
 
 namespace vorlune::forms {
 
@@ -96,7 +96,7 @@ void BackBuffer::Release() {
 bool BackBuffer::Fit(HWND window) {
     RECT client{};
     if (!GetClientRect(window, &client)) {
-        ReportFailure("GetClientRect");
+        traceFailedCall("GetClientRect");
         return false;
     }
     const int width = client.right > 0 ? client.right : 1;
@@ -105,14 +105,14 @@ bool BackBuffer::Fit(HWND window) {
     Release();
     const HDC screen = GetDC(window);
     if (screen == nullptr) {
-        ReportFailure("GetDC");
+        traceFailedCall("GetDC");
         return false;
     }
     dc_ = CreateCompatibleDC(screen);
     bitmap_ = CreateCompatibleBitmap(screen, width, height);
     ReleaseDC(window, screen);
     if (dc_ == nullptr || bitmap_ == nullptr) {
-        ReportFailure(dc_ == nullptr ? "CreateCompatibleDC" : "CreateCompatibleBitmap");
+        traceFailedCall(dc_ == nullptr ? "CreateCompatibleDC" : "CreateCompatibleBitmap");
         Release();
         return false;
     }

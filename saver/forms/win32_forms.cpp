@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "forms/win32_drawing.hpp"
-#include "forms/win32_failure.hpp"
+#include "frame/win32_error.hpp"
 
 namespace vorlune::forms {
 
@@ -43,7 +43,7 @@ void RegisterWindowClass(const std::string& name, WNDPROC procedure) {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.lpszClassName = name.c_str();
-    if (!RegisterClassA(&windowClass)) ReportFailure("RegisterClassA");
+    if (!RegisterClassA(&windowClass)) traceFailedCall("RegisterClassA");
 }
 
 int TwipsPerPixelX() {
@@ -96,7 +96,7 @@ void Timer::Tick(WPARAM id) {
 void Timer::Arm() {
     if (window_ == nullptr) return;
     if (enabled_ && interval_ > 0) {
-        if (SetTimer(window_, Id(), interval_, nullptr) == 0) ReportFailure("SetTimer");
+        if (SetTimer(window_, Id(), interval_, nullptr) == 0) traceFailedCall("SetTimer");
     } else {
         KillTimer(window_, Id());
     }
@@ -126,7 +126,7 @@ void Form::Load() {
         CreateWindowExA(extendedStyle_, windowClass.c_str(), caption_.c_str(), style_ & ~WS_VISIBLE,
                         0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
     if (window_ == nullptr) {
-        ReportFailure("CreateWindowExA (form)");
+        traceFailedCall("CreateWindowExA (form)");
         return;
     }
     ++loadedForms;
@@ -153,12 +153,12 @@ void Form::Move(int left, int top, int width, int height) {
     const int x = TwipsPerPixelX();
     const int y = TwipsPerPixelY();
     if (!MoveWindow(window_, left / x, top / y, width / x, height / y, TRUE)) {
-        ReportFailure("MoveWindow");
+        traceFailedCall("MoveWindow");
     }
 }
 
 void Form::EnableTabNavigation() {
-    if (Loaded() && !SetPropA(window_, kTabNavigation, window_)) ReportFailure("SetPropA");
+    if (Loaded() && !SetPropA(window_, kTabNavigation, window_)) traceFailedCall("SetPropA");
 }
 
 void Form::SetWindowStyle(DWORD style, DWORD extendedStyle) {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "forms/win32_failure.hpp"
+#include "frame/win32_error.hpp"
 
 namespace vorlune::forms {
 
@@ -17,26 +17,26 @@ IStream* ResourceStream(int id, LONG& size) {
     const HMODULE module = GetModuleHandleA(nullptr);
     const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
     if (found == nullptr) {
-        ReportFailure("FindResourceA");
+        traceFailedCall("FindResourceA");
         return nullptr;
     }
     const DWORD length = SizeofResource(module, found);
     const HGLOBAL loaded = LoadResource(module, found);
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (bytes == nullptr || length == 0) {
-        ReportFailure("LoadResource");
+        traceFailedCall("LoadResource");
         return nullptr;
     }
     const HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, length);
     if (copy == nullptr) {
-        ReportFailure("GlobalAlloc");
+        traceFailedCall("GlobalAlloc");
         return nullptr;
     }
     std::memcpy(GlobalLock(copy), bytes, length);
     GlobalUnlock(copy);
     IStream* stream = nullptr;
     if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
-        ReportFailure("CreateStreamOnHGlobal");
+        traceFailedCall("CreateStreamOnHGlobal");
         GlobalFree(copy);
         return nullptr;
     }
@@ -53,7 +53,7 @@ void JoinCom() {
     const HRESULT result = CoInitialize(nullptr);
     if (FAILED(result)) {
         SetLastError(static_cast<DWORD>(result));
-        ReportFailure("CoInitialize");
+        traceFailedCall("CoInitialize");
     }
 }
 
@@ -70,7 +70,7 @@ HBITMAP LoadResourcePicture(int id) {
     stream->Release();
     if (FAILED(loaded) || picture == nullptr) {
         SetLastError(static_cast<DWORD>(loaded));
-        ReportFailure("OleLoadPicture");
+        traceFailedCall("OleLoadPicture");
         return nullptr;
     }
     OLE_HANDLE handle = 0;
@@ -79,7 +79,7 @@ HBITMAP LoadResourcePicture(int id) {
         // Our own copy, so that the picture object can go now.
         bitmap = static_cast<HBITMAP>(CopyImage(
             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0));
-        if (bitmap == nullptr) ReportFailure("CopyImage");
+        if (bitmap == nullptr) traceFailedCall("CopyImage");
     }
     picture->Release();
     return bitmap;
@@ -89,7 +89,7 @@ HBITMAP LoadResourceBitmap(int id) {
     const auto bitmap = static_cast<HBITMAP>(LoadImageA(
         GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (bitmap == nullptr)
-        ReportFailure(("LoadImageA (bitmap " + std::to_string(id) + ")").c_str());
+        traceFailedCall(("LoadImageA (bitmap " + std::to_string(id) + ")").c_str());
     return bitmap;
 }
 

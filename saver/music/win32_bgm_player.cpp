@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "frame/win32_error.hpp"
 #include "music/bgm_player.hpp"
 #include "music/music_player.hpp"
 
@@ -14,11 +15,7 @@ namespace vorlune::saver {
 namespace {
 
 // The player tells the user nothing (the music is a nicety), but each
-// failing call is left in the debugger's output with the system's own words.
-void Trace(const std::string& text) {
-    OutputDebugStringA((text + "\n").c_str());
-}
-
+// failing call leaves a trace with the system's own words.
 class Win32Mci final : public MciPort {
   public:
     std::uint32_t send(const std::string& command, char* reply,
@@ -27,8 +24,8 @@ class Win32Mci final : public MciPort {
         if (code != 0) {
             char text[256] = {};
             if (!mciGetErrorStringA(code, text, sizeof text)) text[0] = '\0';
-            Trace("mciSendStringA(\"" + command + "\") failed: " + std::to_string(code) + " " +
-                  text);
+            traceFailure("mciSendStringA(\"" + command + "\"): " + text + " (error " +
+                         std::to_string(code) + ")");
         }
         return static_cast<std::uint32_t>(code);
     }
@@ -41,8 +38,8 @@ class Win32Wave final : public WavePort {
     bool playSound(const char* name, std::uint32_t flags) override {
         if (PlaySoundA(name, nullptr, flags)) return true;
         // PlaySoundA sets no last error; its name and flags are all there is.
-        Trace(std::string("PlaySoundA(\"") + (name != nullptr ? name : "") + "\", " +
-              std::to_string(flags) + ") failed");
+        traceFailure(std::string("PlaySoundA(\"") + (name != nullptr ? name : "") + "\", " +
+                     std::to_string(flags) + ") failed");
         return false;
     }
 };

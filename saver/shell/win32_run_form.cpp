@@ -1,6 +1,6 @@
 #include "shell/win32_run_form.hpp"
 
-#include "forms/win32_failure.hpp"
+#include "frame/win32_error.hpp"
 #include "music/music_player.hpp"
 #include "shell/settings_rules.hpp"
 #include "shell/settings_values.hpp"
@@ -58,7 +58,7 @@ void Vorlune_S::StartRenderer() {
     startedAt_ = GetTickCount();
     if (!CreateProcessA(rendererPath_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                         nullptr, nullptr, &startup, &process)) {
-        forms::ReportFailure("CreateProcessA");
+        traceFailedCall("CreateProcessA");
         return;
     }
     CloseHandle(process.hThread);
@@ -76,8 +76,20 @@ void Vorlune_S::Timer2_Timer() {
 
 void Vorlune_S::Timer3_Timer() {
     const bool window = FindWindowA(nullptr, kRendererCaption) != nullptr;
-    const bool ended = renderer_ == nullptr || WaitForSingleObject(renderer_, 0) == WAIT_OBJECT_0;
-    if (watch_.Tick(window, ended, GetTickCount() - startedAt_)) return;
+    RendererProcess process;
+    process.ended = renderer_ == nullptr || WaitForSingleObject(renderer_, 0) == WAIT_OBJECT_0;
+    if (renderer_ != nullptr && process.ended) {
+        DWORD exitCode = 0;
+        if (GetExitCodeProcess(renderer_, &exitCode)) {
+            process.exitCode = exitCode;
+        } else {
+            traceFailedCall("GetExitCodeProcess");
+        }
+    }
+    const WatchVerdict verdict = watch_.Tick(window, process, GetTickCount() - startedAt_);
+    if (verdict == WatchVerdict::GoOn) return;
+    // The mode stored in the registry: the user's own.
+    if (verdict == WatchVerdict::RestoreDisplayAndEnd) ChangeDisplaySettingsA(nullptr, 0);
     Timer3.SetEnabled(false);
     Unload();
 }

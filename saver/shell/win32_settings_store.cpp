@@ -2,13 +2,11 @@
 
 #include <windows.h>
 
-#include "forms/win32_failure.hpp"
+#include "frame/win32_error.hpp"
 #include "shell/settings_rules.hpp"
 #include "shell/settings_values.hpp"
 
 namespace vorlune::saver {
-
-using forms::ReportFailure;
 
 bool IsSystemLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
@@ -26,7 +24,7 @@ bool WriteIni(const std::string& section, const std::string& key, const std::str
     if (WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str())) {
         return true;
     }
-    ReportFailure("WritePrivateProfileStringA");
+    traceFailedCall("WritePrivateProfileStringA");
     return false;
 }
 
@@ -48,7 +46,7 @@ std::string ProgramFolder() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
     if (length == 0 || length >= sizeof(path)) {
-        ReportFailure("GetModuleFileNameA");
+        traceFailedCall("GetModuleFileNameA");
         return "";
     }
     // The program's own path always has a "\" before its file name.

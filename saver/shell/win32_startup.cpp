@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "forms/win32_failure.hpp"
 #include "forms/win32_forms.hpp"
+#include "frame/win32_error.hpp"
 #include "shell/command_line.hpp"
 #include "shell/shell_names.hpp"
 #include "shell/win32_preview_form.hpp"
@@ -18,8 +18,6 @@
 namespace vorlune::saver {
 
 namespace {
-
-using forms::ReportFailure;
 
 // A host destroyed while the preview form was being made its child may take
 // the form's window with it unannounced, or leave it behind: either way
@@ -32,7 +30,7 @@ void WatchHost(HWND host, HWND form) {
     if (SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR, DWORD) {
             if (!IsWindow(watchedHost) || !IsWindow(watchedForm)) forms::EndProgram();
         }) == 0) {
-        ReportFailure("SetTimer");
+        traceFailedCall("SetTimer");
     }
 }
 
@@ -58,7 +56,7 @@ bool StartPreview(const std::string& arguments) {
     const auto style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
     SetWindowLongA(window, GWL_STYLE, static_cast<LONG>((style | WS_CHILD) & ~WS_POPUP));
     if (SetParent(window, host) == nullptr) {
-        ReportFailure("SetParent");
+        traceFailedCall("SetParent");
         preview.Unload();
         return false;
     }
@@ -77,7 +75,7 @@ bool AnotherStartHolds(char letter) {
     // Never closed: held until the process ends, however it ends.
     const HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutex);
     if (mutex == nullptr) {
-        ReportFailure("CreateMutexA");
+        traceFailedCall("CreateMutexA");
         return false;
     }
     return GetLastError() == ERROR_ALREADY_EXISTS;

@@ -74,11 +74,4 @@ bool CommandLogic::UpdateGradientDirection() {
     return inverted_;
 }
 
-bool CommandLogic::CompleteFreshInstance() {
-    if (firstRun_ != 0) return false;
-    firstRun_ = 1;
-    enabled_ = true;
-    return true;
-}
-
 }  // namespace vorlune::ui

@@ -40,8 +40,6 @@ class CommandLogic {
     bool Enabled() const { return enabled_; }
     std::uint8_t FirstRun() const { return firstRun_; }
     bool LeftButtonHeld() const { return leftHeld_; }
-    // The direction of the face gradient of the last face painted.
-    bool Inverted() const { return inverted_; }
 
     void SetEnabled(bool enabled) { enabled_ = enabled; }
     void SetFirstRun(std::uint8_t firstRun) { firstRun_ = firstRun; }
@@ -61,10 +59,6 @@ class CommandLogic {
     // state (Normal and Selected upright, HighLight inverted, others keep
     // it). Returns the direction to paint with.
     bool UpdateGradientDirection();
-
-    // Reading the Enabled property completes a fresh instance (first run 0):
-    // true when it did, so the caller runs RefreshFace before the face.
-    bool CompleteFreshInstance();
 
   private:
     ButtonState state_ = ButtonState::NotArmed;

@@ -5,8 +5,8 @@
 #include <array>
 #include <cmath>
 
-#include "forms/win32_failure.hpp"
 #include "forms/win32_picture.hpp"
+#include "frame/win32_error.hpp"
 #include "resources/shell_resources.h"
 #include "ui/face_geometry.hpp"
 #include "ui/win32_font.hpp"
@@ -63,7 +63,7 @@ bool Command::Create(HWND parent, int left, int top, int width, int height,
                         place.top, place.right - place.left, place.bottom - place.top, parent,
                         nullptr, GetModuleHandleA(nullptr), this);
     if (window_ == nullptr) {
-        forms::ReportFailure("CreateWindowExA (button)");
+        traceFailedCall("CreateWindowExA (button)");
         return false;
     }
     TmrMouse.Attach(window_);
@@ -76,57 +76,9 @@ void Command::Initialize() {
     TmrMouse.SetEnabled(true);
 }
 
-void Command::SetCaption(const std::string& New_Caption) {
-    LblMsg.text = New_Caption;
-    Report("Caption");
-    if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
-}
-
-void Command::SetFont(const FontDescription& New_Font) {
-    font_ = New_Font;
-    SetFontObject();
-    Report("Font");
-    PlaceCaption();
-}
-
-COLORREF Command::FontColour() {
-    RefreshFace();
-    return LblMsg.colour;
-}
-
-void Command::SetFontColour(COLORREF New_FontColour) {
-    LblMsg.colour = New_FontColour;
-    RefreshFace();
-    Report("FontColour");
-}
-
-bool Command::Enabled() {
-    // The first read completes a fresh instance: an enabled, black-captioned
-    // button past its first run.
-    if (logic_.FirstRun() == 0) {
-        RefreshFace();
-        logic_.CompleteFreshInstance();
-    }
-    ShowEnabledState();
-    return logic_.Enabled();
-}
-
 void Command::SetEnabled(bool New_Enabled) {
     logic_.SetEnabled(New_Enabled);
-    Report("Enabled");
     ShowEnabledState();
-}
-
-bool Command::Visible() {
-    if (opaque_) RefreshFace();
-    return opaque_;
-}
-
-void Command::SetVisible(bool New_Visible) {
-    opaque_ = New_Visible;
-    if (opaque_) RefreshFace();
-    if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
-    Report("Visible");
 }
 
 void Command::WriteProperties(PropertyBag& bag, const FontDescription& ambient) const {
@@ -138,10 +90,6 @@ void Command::WriteProperties(PropertyBag& bag, const FontDescription& ambient) 
     properties.fontColour = LblMsg.colour;
     properties.visible = opaque_ ? 1 : 0;
     WriteCommandProperties(bag, properties, ambient);
-}
-
-void Command::Report(const char* property) {
-    if (PropertyChanged) PropertyChanged(property);
 }
 
 void Command::SetFontObject() {
@@ -216,7 +164,7 @@ void Command::FillGradient(bool inverted) {
     vertices[1].Blue = colours.bottom.blue;
     GRADIENT_RECT rect{0, 1};
     if (!GradientFill(face_.Dc(), vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V)) {
-        forms::ReportFailure("GradientFill");
+        traceFailedCall("GradientFill");
     }
 }
 

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <string>
 
 #include "forms/win32_controls.hpp"
 #include "forms/win32_drawing.hpp"
@@ -32,26 +31,14 @@ class Command {
     // Arms the control: state Normal, and TmrMouse started.
     void Initialize();
 
-    std::string Caption() const { return LblMsg.text; }
-    void SetCaption(const std::string& New_Caption);
-    FontDescription Font() const { return font_; }
-    void SetFont(const FontDescription& New_Font);
-    COLORREF FontColour();
-    void SetFontColour(COLORREF New_FontColour);
-    bool Enabled();
+    // The one property the program sets after loading: the face follows.
     void SetEnabled(bool New_Enabled);
-    bool Visible();
-    void SetVisible(bool New_Visible);
 
     // Writes the persisted properties (the host's save).
     void WriteProperties(PropertyBag& bag, const FontDescription& ambient) const;
 
     // Raised on a release as the state allows.
     std::function<void()> Click;
-    // Told the name of a persisted property that changed.
-    std::function<void(const char*)> PropertyChanged;
-
-    const CommandLogic& Logic() const { return logic_; }
 
   private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -63,7 +50,6 @@ class Command {
     void RefreshFace();
     void PlaceCaption();
     void ShowParentThrough(HDC dc);
-    void Report(const char* property);
     void SetFontObject();
 
     void OnMouseDown(MouseButton button);

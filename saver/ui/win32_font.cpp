@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "forms/win32_failure.hpp"
+#include "frame/win32_error.hpp"
 
 namespace vorlune::ui {
 
@@ -16,7 +16,7 @@ HFONT CreateLayoutFont(const FontDescription& font) {
         CreateFontA(-height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
                     FALSE, font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                     DEFAULT_PITCH | FF_DONTCARE, font.name.c_str());
-    if (made == nullptr) forms::ReportFailure("CreateFontA");
+    if (made == nullptr) traceFailedCall("CreateFontA");
     return made;
 }
 

@@ -14,7 +14,6 @@
 
 #include "forms/win32_controls.hpp"
 #include "forms/win32_drawing.hpp"
-#include "forms/win32_failure.hpp"
 #include "forms/win32_forms.hpp"
 #include "forms/win32_picture.hpp"
 #include "frame/win32_error.hpp"
@@ -34,12 +33,11 @@ namespace {
 
 using forms::Label;
 using forms::PixelRect;
-using forms::ReportFailure;
 using ui::Command;
 using ui::FontDescription;
 
 // The maker, as the credit line and the home-page link show it.
-constexpr char kCredit[] = "Designed by Vorlune Ver.1.0.0";
+constexpr char kCredit[] = "Designed by Vorlune Ver." VORLUNE_VERSION;
 // A stand-in until the project has a home page: the .example domain is
 // reserved for examples and leads nowhere.
 constexpr char kHomePage[] = "https://vorlune.example/";
@@ -159,7 +157,7 @@ void Vorlune_P::LoadFontsAndPictures() {
     hand_ = static_cast<HCURSOR>(LoadImageA(GetModuleHandleA(nullptr),
                                             MAKEINTRESOURCEA(VORLUNE_HAND_CURSOR), IMAGE_CURSOR, 0,
                                             0, LR_DEFAULTCOLOR));
-    if (hand_ == nullptr) ReportFailure("LoadImageA (hand cursor)");
+    if (hand_ == nullptr) traceFailedCall("LoadImageA (hand cursor)");
     Img_Ra[0] = forms::LoadResourceBitmap(VORLUNE_OPTION_OFF);
     Img_Ra[1] = forms::LoadResourceBitmap(VORLUNE_OPTION_ON);
     const auto icon = static_cast<HICON>(LoadImageA(
@@ -196,7 +194,7 @@ void Vorlune_P::CreateControls() {
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
         repeat.left, repeat.top, repeat.right - repeat.left, (repeat.bottom - repeat.top) * 8,
         Pic_C.Window(), nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (BGM_Repeat == nullptr) ReportFailure("CreateWindowExA (combo box)");
+    if (BGM_Repeat == nullptr) traceFailedCall("CreateWindowExA (combo box)");
     if (BGM_Repeat != nullptr && font_ != nullptr) {
         SendMessageA(BGM_Repeat, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     }
@@ -215,7 +213,7 @@ void Vorlune_P::SizeToLayout() {
     RECT frame{0, 0, forms::PixelsX(kClientWidth), forms::PixelsY(kClientHeight)};
     const auto style = static_cast<DWORD>(GetWindowLongA(Window(), GWL_STYLE));
     const auto extended = static_cast<DWORD>(GetWindowLongA(Window(), GWL_EXSTYLE));
-    if (!AdjustWindowRectEx(&frame, style, FALSE, extended)) ReportFailure("AdjustWindowRectEx");
+    if (!AdjustWindowRectEx(&frame, style, FALSE, extended)) traceFailedCall("AdjustWindowRectEx");
     SetWindowPos(Window(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -265,7 +263,7 @@ void Vorlune_P::Form_Load() {
     for (int entry = 0; entry < kRepeatEntries; ++entry) {
         const std::string text = ui::FormatHashHash(entry);
         if (SendMessageA(BGM_Repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0) {
-            ReportFailure("CB_ADDSTRING");
+            traceFailedCall("CB_ADDSTRING");
         }
     }
     lbl_Fname.text = BgmFile;
@@ -381,7 +379,7 @@ void Vorlune_P::lbl_URL_Click() {
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(Window(), "open", kHomePage, "", "", SW_SHOWNORMAL));
-    if (result <= 32) ReportFailure("ShellExecuteA");
+    if (result <= 32) traceFailedCall("ShellExecuteA");
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
 }
 

@@ -154,6 +154,13 @@ std::vector<DWORD> processesNamed(const char* exeFile) {
     return found;
 }
 
+std::string displaySize() {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) fatal("EnumDisplaySettingsA");
+    return std::to_string(mode.dmPelsWidth) + "x" + std::to_string(mode.dmPelsHeight);
+}
+
 DWORD processOf(HWND window) {
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
@@ -359,6 +366,7 @@ constexpr Command kCommands[] = {
     {"escape", 0, 0, escape, ""},
     {"close", 0, 0, closeRenderer, ""},
     {"system-close", 0, 0, systemClose, ""},
+    {"crash", 1, 1, crash, "<program>"},
     {"covers", 1, 1, covers, "<program>"},
     {"message", 4, 4, message, "<program> <arguments> <caption> <text, \\n for a line break>[*]"},
     {"run", 4, 5, run, "<scr> <arguments> <ms> close|escape|kill-renderer|kill-shell [second]"},

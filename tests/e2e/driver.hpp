@@ -47,6 +47,9 @@ DWORD exitCode(HANDLE process);
 HANDLE openProcessOf(HWND window,
                      DWORD access = SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION);
 std::vector<DWORD> processesNamed(const char* exeFile);
+// The display's current mode as "WIDTHxHEIGHT". Inside a Wine virtual
+// desktop every process sees a size change that any of them made.
+std::string displaySize();
 
 DWORD processOf(HWND window);
 std::string className(HWND window);
@@ -95,9 +98,9 @@ void snap(const std::string& name);
 // The commands, in the table of driver.cpp, and the stand-in for Vorlune.dll
 // that the driver becomes when started without arguments.
 int launch(const Args&), inspectWindow(const Args&), ignored(const Args&), escape(const Args&),
-    closeRenderer(const Args&), systemClose(const Args&), covers(const Args&), message(const Args&),
-    run(const Args&), ends(const Args&), preview(const Args&), previewGone(const Args&),
-    burst(const Args&), cdWithoutDrive(const Args&), play(const Args&), dialog(const Args&),
-    manifest(const Args&), standIn();
+    closeRenderer(const Args&), systemClose(const Args&), crash(const Args&), covers(const Args&),
+    message(const Args&), run(const Args&), ends(const Args&), preview(const Args&),
+    previewGone(const Args&), burst(const Args&), cdWithoutDrive(const Args&), play(const Args&),
+    dialog(const Args&), manifest(const Args&), standIn();
 
 }  // namespace vorlune::e2e

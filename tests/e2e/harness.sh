@@ -101,7 +101,10 @@ start_x() {
     log "X server $screen $* on $DISPLAY"
 }
 
-# setup <screen> [sound] [more X server arguments]
+# setup <screen> [sound] [more X server arguments]. With $desktop set to a
+# size (WIDTHxHEIGHT), every program runs in a Wine virtual desktop of that
+# size, which offers many display modes where Xvfb has only its own.
+desktop=''
 setup() {
     local screen=$1 tools=("$wine" "$wineserver" "$convert" "$compare" Xvfb xdpyinfo import)
     shift
@@ -147,6 +150,12 @@ setup() {
         make_prefix "$WINEPREFIX"
     fi
     "$wineserver" -p 300 >/dev/null 2>&1 9>&-
+    if [ -n "$desktop" ]; then
+        {
+            "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
+                "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f
+        } >/dev/null 2>&1 9>&- || { echo "the virtual desktop could not be set up" >&2; exit 1; }
+    fi
     # The first process of a fresh server session starts the desktop; let
     # that happen now rather than inside a timed step.
     drive warm-up >/dev/null

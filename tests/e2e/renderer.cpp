@@ -175,6 +175,36 @@ int systemClose(const Args&) {
     return postAndExpectExit(WM_SYSCOMMAND, SC_CLOSE);
 }
 
+// crash <program>: started as the shell starts it, the renderer is made to
+// fault from outside, by a thread of its own that starts at address 0. It
+// ends by itself within 10 s with the fault's code, having given the display
+// back: the size it had before the start.
+int crash(const Args& args) {
+    const std::string before = displaySize();
+    Process renderer = start(args[0], "", true);
+    const HWND window =
+        awaitWindow({.caption = kRendererCaption, .process = renderer.id, .visible = true}, 10000,
+                    renderer.handle);
+    if (window == nullptr) fatal("no window captioned VorluneVC within 10 s");
+    pause(1000);  // frames drawn meanwhile
+    std::printf("display_before=%s\ndisplay_running=%s\n", before.c_str(), displaySize().c_str());
+    const double faultMs = nowMs();
+    DWORD threadId = 0;
+    const HANDLE thread =
+        CreateRemoteThread(renderer.handle, nullptr, 0, nullptr, nullptr, 0, &threadId);
+    if (thread == nullptr) fatal("CreateRemoteThread");
+    CloseHandle(thread);
+    std::printf("fault_thread=%lu\n", threadId);
+    const bool ended = waitForExit(renderer.handle, 10000);
+    std::printf("exit_ms=%.0f\nexit_code=0x%08lx\ndisplay_after=%s\n", nowMs() - faultMs,
+                exitCode(renderer.handle), displaySize().c_str());
+    check(ended, "the renderer did not end within 10 s of its fault");
+    check(!ended || exitCode(renderer.handle) == EXCEPTION_ACCESS_VIOLATION,
+          "the exit code is not the access violation's");
+    check(displaySize() == before, "the display is not back at " + before);
+    return result();
+}
+
 // covers <program>: on two monitors, with a white window of the driver's on
 // the second, the renderer started as the shell does covers that monitor
 // with one black window of its own: topmost, without a caption, hiding the

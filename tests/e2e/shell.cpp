@@ -30,10 +30,12 @@ std::string handleText(HWND window) {
 // "kill-renderer" kills its process, and the shell follows the window's
 // going within 1.5 s (its watch ticks every 500 ms); "kill-shell" kills the
 // shell, and the renderer ends as if closed. Either way with exit code 0,
-// leaving no window of the run. Waits for Wine to start or end a process
+// leaving no window of the run; the killed renderer's display is back at its
+// size before the run once the shell has ended. Waits for Wine to start or end a process
 // allow 10 s or more: a loaded machine takes seconds over it.
 int run(const Args& args) {
     const std::string& end = args[3];
+    const std::string display = displaySize();
     Process shell = start(args[0], args[1]);
     const HWND window = awaitWindow({.caption = kRendererCaption}, 20000, shell.handle);
     if (window == nullptr) fatal("no VorluneVC window within 20 s");
@@ -58,6 +60,7 @@ int run(const Args& args) {
               "a second start started another renderer");
     }
     pause(number(args[2]));
+    std::printf("display_before=%s\ndisplay_running=%s\n", display.c_str(), displaySize().c_str());
     check(running(shell.handle), "the shell ended during the run");
     check(running(renderer), "the renderer ended during the run");
 
@@ -91,6 +94,10 @@ int run(const Args& args) {
           "the shell took longer than 1.5 s to follow the renderer's window");
     check(!ended || exitCode(following) == 0, "the " + follower + "'s exit code is not 0");
     if (!ended) TerminateProcess(following, 1);
+    std::printf("display_after=%s\n", displaySize().c_str());
+    // A renderer killed had no chance to give the display back: its shell does.
+    check(end != "kill-renderer" || displaySize() == display,
+          "the display is not back at " + display + " when the shell has ended");
     check(topLevel({.caption = kRunCaption}).empty(), "a Vorlune_Main window is left");
     check(topLevel({.caption = kRendererCaption}).empty(), "a VorluneVC window is left");
     CloseHandle(renderer);

@@ -70,24 +70,41 @@ TEST(StartUpDecisions, FollowTheModeTable) {
 }
 
 TEST(RendererWatch, WaitsForASlowRendererWithinTheGrace) {
+    using enum WatchVerdict;
+    const RendererProcess alive{false, 0};
     RendererWatch watch;
     // A cold driver: no window at the first ticks, the process still alive.
-    EXPECT_TRUE(watch.Tick(false, false, 500));
-    EXPECT_TRUE(watch.Tick(false, false, 3000));
-    EXPECT_TRUE(watch.Tick(true, false, 3500));
-    EXPECT_TRUE(watch.Tick(true, false, 60000));
+    EXPECT_EQ(watch.Tick(false, alive, 500), GoOn);
+    EXPECT_EQ(watch.Tick(false, alive, 3000), GoOn);
+    EXPECT_EQ(watch.Tick(true, alive, 3500), GoOn);
+    EXPECT_EQ(watch.Tick(true, alive, 60000), GoOn);
     // The window went: the run ends at this tick, even while the process winds down.
-    EXPECT_FALSE(watch.Tick(false, false, 60500));
+    EXPECT_EQ(watch.Tick(false, alive, 60500), End);
 
     RendererWatch late;
-    EXPECT_TRUE(late.Tick(false, false, 9500));
-    EXPECT_FALSE(late.Tick(false, false, RendererWatch::kStartGraceMs));
-    // Ended (or never started) before it had a window.
-    EXPECT_FALSE(RendererWatch().Tick(false, true, 500));
+    EXPECT_EQ(late.Tick(false, alive, 9500), GoOn);
+    EXPECT_EQ(late.Tick(false, alive, RendererWatch::kStartGraceMs), End);
     // Some other program's window of that caption does not keep us.
     RendererWatch foreign;
-    EXPECT_TRUE(foreign.Tick(true, false, 500));
-    EXPECT_FALSE(foreign.Tick(true, true, 1000));
+    EXPECT_EQ(foreign.Tick(true, alive, 500), GoOn);
+    EXPECT_EQ(foreign.Tick(true, {true, 0}, 1000), End);
+}
+
+// The renderer gives the display back on each of its own ways out, all of
+// which return 0; a process that ended with any other code (a crash, a kill)
+// left it to the shell. One that never started changed nothing.
+TEST(RendererWatch, GivesTheDisplayBackOnlyAfterARendererThatDidNotEndByItself) {
+    using enum WatchVerdict;
+    for (const bool window : {false, true}) {
+        for (const std::uint32_t sinceStartMs : {500u, 60000u}) {
+            EXPECT_EQ(RendererWatch().Tick(window, {true, 0}, sinceStartMs), End);
+            for (const std::uint32_t code : {1u, 9u, 0xC0000005u, 0xFFFFFFFFu}) {
+                EXPECT_EQ(RendererWatch().Tick(window, {true, code}, sinceStartMs),
+                          RestoreDisplayAndEnd)
+                    << code << " window " << window << " at " << sinceStartMs;
+            }
+        }
+    }
 }
 
 TEST(SettingsTexts, AreCodePage932Bytes) {

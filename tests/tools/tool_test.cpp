@@ -136,7 +136,7 @@ TEST_F(ToolTest, BadArgumentsGetUsageAndCodeTwoBeforeAnythingIsDone) {
         "soak --seconds 604801 --size 64x48|soak --seconds 10 --size 64x48 --fps 0|"
         "soak --seconds 10 --size 64x48 --fps 1001|soak --seconds 10 --size 64x48 --fps 2.5|"
         "soak --seconds 10 --size 64x48 --fps|soak --seconds 10 --size 64x48 --fps 5 --fps 5|"
-        "soak --seconds 10 --size 64x48 --frames 5");
+        "soak --seconds 10 --size 64x48 --frames 5|bench --frames 0");
     for (std::string line; std::getline(cases, line, '|');) {
         std::istringstream words(line);
         const ToolRun r = run({std::istream_iterator<std::string>(words), {}});
@@ -145,6 +145,8 @@ TEST_F(ToolTest, BadArgumentsGetUsageAndCodeTwoBeforeAnythingIsDone) {
         EXPECT_EQ(r.out.find("soak: t="), std::string::npos) << "a frame was drawn: " << line;
     }
     EXPECT_EQ(filesHere(), 0) << "nothing is written on a usage error";
+    // An option without its value is named as such, not as an unknown argument.
+    EXPECT_NE(run({"bench", "--frames"}).err.find("--frames needs a value"), std::string::npos);
     EXPECT_EQ(run({"--help"}).code, 0);
 }
 

@@ -108,7 +108,7 @@ TEST(CommandLogic, ClicksOnlyOnReleasesOverIt) {
     // clang-format on
 }
 
-TEST(CommandLogic, GradientDirectionAndFreshInstance) {
+TEST(CommandLogic, GradientDirection) {
     CommandLogic logic = EnabledButton();
     const std::vector<std::pair<Event, bool>> steps = {
         {Init, false},     {Move, true},  {Focus, true},  // HighLightSelect keeps it
@@ -116,17 +116,7 @@ TEST(CommandLogic, GradientDirectionAndFreshInstance) {
     for (const auto& [event, inverted] : steps) {
         Apply(logic, event);
         EXPECT_EQ(logic.UpdateGradientDirection(), inverted) << static_cast<int>(logic.State());
-        EXPECT_EQ(logic.Inverted(), inverted);
     }
-
-    CommandLogic fresh;  // first run 0: its first Enabled read enables it, only the first
-    EXPECT_FALSE(fresh.Enabled());
-    EXPECT_TRUE(fresh.CompleteFreshInstance());
-    EXPECT_TRUE(fresh.Enabled());
-    EXPECT_EQ(fresh.FirstRun(), 1);
-    fresh.SetEnabled(false);
-    EXPECT_FALSE(fresh.CompleteFreshInstance());
-    EXPECT_FALSE(fresh.Enabled());
 }
 
 TEST(FaceGeometry, SlicesFrameThePictureAroundTheControl) {
