@@ -175,7 +175,7 @@ void RenderWindow::create(const char* caption, int width, int height, int colour
                           bool fullScreen) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     registerWindowClass(instance);
-    if (fullScreen) fullScreen = modeChanged_ = enterDisplayMode(width, height, colourBits);
+    if (fullScreen) fullScreen = enterDisplayMode(width, height, colourBits);
     window = createWindow(instance, caption, width, height, fullScreen);
 
     SetLastError(0);
@@ -221,9 +221,9 @@ void RenderWindow::restoreDisplay() {
         if (IsWindow(window)) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         covers_->remove();
     }
-    // Also after a windowed run, where it is harmless.
+    // Unconditional: after a windowed run both calls are harmless.
     ShowCursor(TRUE);
-    if (modeChanged_) ChangeDisplaySettingsA(nullptr, 0);
+    ChangeDisplaySettingsA(nullptr, 0);
 }
 
 void RenderWindow::swapBuffers() {

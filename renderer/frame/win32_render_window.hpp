@@ -44,8 +44,8 @@ class RenderWindow {
 
     void swapBuffers();
 
-    // Takes the covers away, shows the cursor and, where creation changed the
-    // display's mode, returns it to the mode stored in the registry: the
+    // Takes the covers away, shows the cursor and returns the display to the
+    // mode stored in the registry (after a windowed run, harmlessly): the
     // first step of destruction, done once for the render window there is
     // now, if any. All of destruction that a crash still runs
     // (win32_crash_guard.hpp): no OpenGL, no memory freed, any thread.
@@ -59,8 +59,6 @@ class RenderWindow {
     void create(const char* caption, int width, int height, int colourBits, bool fullScreen);
     void restoreDisplay();
 
-    // The one record of whether the display is in our mode.
-    bool modeChanged_ = false;
     std::unique_ptr<MonitorCovers> covers_;
 };
 
