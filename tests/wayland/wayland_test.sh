@@ -189,8 +189,16 @@ case $SCENARIO in
         # does not answer is an error, with no fall back to X11, and so is one lost
         start_weston
         start_vorlune -fps
+        wait_until eval '[ "$(frames_shown)" -gt 0 ]' || fail "no frames shown"
+        # weston's own desktop has a pattern too, but no colour: the scene is
+        # saturated (0.7 on average), weston's grey about 0.04
+        colourful() {
+            awk -v s="$("$convert" "$1" -colorspace HSL -channel G -separate +channel \
+                -format '%[fx:mean]' info:)" 'BEGIN { exit !(s > 0.3) }'
+        }
         (cd "$WORK" && wait_until eval 'weston-screenshooter >/dev/null 2>&1 &&
-            picture_stats "$(ls -t wayland-screenshot-*.png | head -n 1)" && is_scene') ||
+            shot=$(ls -t wayland-screenshot-*.png | head -n 1) &&
+            picture_stats "$shot" && is_scene && colourful "$shot"') ||
             fail "weston's output does not show the scene"
         "$VORLUNE" -background >/dev/null 2>"$WORK/err.txt"
         code=$?
