@@ -304,7 +304,13 @@ listen() {
     shift
     parec --latency-msec=100 -d e2e_sink.monitor --file-format=wav "$work/$name.wav" 9>&- &
     recorder=$!
-    # parec loses its first half second or so (a run may be up within it), and its last buffer.
+    # parec loses its first half second or so, more on a loaded machine (a run
+    # may be up within it), and its last buffer: the run starts a second after
+    # the recording has begun to grow (by 16 KB, about a tenth of a second).
+    for _ in $(seq 100); do
+        [ "$(stat -c %s "$work/$name.wav" 2>/dev/null || echo 0)" -gt 16384 ] && break
+        sleep 0.05
+    done
     sleep 1
     drive "$@"
     rc=$?
