@@ -171,6 +171,7 @@ void GlxRenderWindow::adoptWindow(Window window) {
     quietX11ErrorsAbout(window_);
     width_ = attributes.width;
     height_ = attributes.height;
+    mapped_ = attributes.map_state != IsUnmapped;
     config_ = chooseConfig(display_, XScreenNumberOfScreen(attributes.screen),
                            XVisualIDFromVisual(attributes.visual), window);
 
@@ -363,7 +364,11 @@ bool GlxRenderWindow::handleEvent(const XEvent& event) {
             }
             return false;
         }
+        case UnmapNotify:
+            if (event.xunmap.window == window_) mapped_ = false;
+            return false;
         case MapNotify:
+            if (event.xmap.window == window_) mapped_ = true;
             if (ownsWindow_ && event.xmap.window == window_) {
                 if (target_ == DrawTarget::fullScreenSaver) requestFullScreen();
                 // Escape has to reach us; a full-screen window never gets a click.

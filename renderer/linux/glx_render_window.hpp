@@ -37,6 +37,10 @@ class GlxRenderWindow {
     int height() const { return height_; }
     // True once the window has been destroyed by someone else.
     bool gone() const { return gone_; }
+    // True while the window is mapped. An unmapped window shows nothing, and
+    // one destroyed under us is unmapped first: drawing into it then has GL
+    // size its buffers from a window that is no longer there.
+    bool mapped() const { return mapped_; }
 
     // Handles every event already queued: key presses into keyStates, size
     // changes into the viewport. True when one of them asks the renderer to
@@ -69,6 +73,7 @@ class GlxRenderWindow {
     int width_ = 0;
     int height_ = 0;
     bool gone_ = false;
+    bool mapped_ = false;
 };
 
 }  // namespace vorlune

@@ -57,6 +57,7 @@ class X11FrontEnd final : public FrontEnd {
     bool gone() const override { return window_.gone(); }
 
     int drawFrames(const std::function<void()>& draw) override {
+        if (!window_.mapped()) return 0;
         draw();
         window_.swapBuffers();
         return 1;
