@@ -41,7 +41,7 @@ void pauseAfterFrame(FrontEnd& display, double seconds) {
     const double end = clockSeconds() + seconds;
     for (double left = seconds; left > 0.0; left = end - clockSeconds()) {
         if (display.dispatch()) return;
-        if (display.closed() || display.gone() || stopSignalled() || !sceneKeepRunning()) return;
+        if (display.closed() || stopSignalled() || !sceneKeepRunning()) return;
         display.wait(left, stopSignalDescriptor());
     }
 }

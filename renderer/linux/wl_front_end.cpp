@@ -22,19 +22,16 @@ namespace vorlune {
 
 namespace {
 
-template <typename... Arguments>
-void ignore(void*, Arguments...) {}
-
 const wl_output_listener kOutputListener = {
-    ignore<wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-           const char*, const char*, std::int32_t>,
-    ignore<wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t>,
+    ignoreEvent<wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                const char*, const char*, std::int32_t>,
+    ignoreEvent<wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t>,
     [](void* data, wl_output*) { static_cast<WlOutput*>(data)->described = true; },
     [](void* data, wl_output*, std::int32_t scale) {
         static_cast<WlOutput*>(data)->scale = std::max(scale, 1);
     },
-    [](void* data, wl_output*, const char* name) { static_cast<WlOutput*>(data)->name = name; },
-    ignore<wl_output*, const char*>,
+    ignoreEvent<wl_output*, const char*>,
+    ignoreEvent<wl_output*, const char*>,
 };
 
 const xdg_wm_base_listener kWmBaseListener = {
@@ -218,7 +215,7 @@ void WaylandFrontEnd::global(std::uint32_t name, const char* interface, std::uin
             registry_, name, wp_fractional_scale_manager_v1_interface, version, 1);
     } else if (kind == wl_output_interface.name) {
         auto* proxy = bind<wl_output>(registry_, name, wl_output_interface, version, 4);
-        WlOutput& output = outputs_.add(name, std::make_unique<WlOutput>(proxy, name));
+        WlOutput& output = outputs_.add(name, std::make_unique<WlOutput>(proxy));
         // Before version 2 an output has no done event: what it says comes at once.
         if (version < WL_OUTPUT_DONE_SINCE_VERSION) output.described = true;
     } else if (kind == wl_seat_interface.name) {
@@ -290,7 +287,6 @@ void WaylandFrontEnd::coverOutputs() {
         return std::make_unique<SceneSurface>(globals_, *egl_, role_, &output, caption_,
                                               screenWidth, screenHeight);
     });
-    outputs_.forEachSurface([](SceneSurface& surface) { surface.outputChanged(); });
     if (outputs_.allClosed()) {
         // An output that goes away closes its surface first: only once the
         // compositor has said all it has to say is every surface known closed
@@ -342,8 +338,7 @@ std::string WaylandFrontEnd::sizes() const {
 
 }  // namespace
 
-WlOutput::WlOutput(wl_output* output, std::uint32_t globalName)
-    : proxy(output), name("output " + std::to_string(globalName)) {
+WlOutput::WlOutput(wl_output* output) : proxy(output) {
     wl_output_add_listener(proxy, &kOutputListener, this);
 }
 

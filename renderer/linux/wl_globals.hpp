@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <stdexcept>
-#include <string>
 
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
@@ -15,6 +14,10 @@
 #undef namespace
 
 namespace vorlune {
+
+// A listener's entry for an event we have no use for.
+template <typename... Arguments>
+void ignoreEvent(void*, Arguments...) {}
 
 // A failed Wayland or EGL call, or a lost connection; the message names the
 // call or the display, and the system's own reason.
@@ -37,7 +40,7 @@ struct WlGlobals {
 // One output as the compositor describes it. Its proxy's user data is this
 // object, so a surface can read the scale of an output it entered.
 struct WlOutput {
-    WlOutput(wl_output* output, std::uint32_t globalName);
+    explicit WlOutput(wl_output* output);
     ~WlOutput();
     WlOutput(const WlOutput&) = delete;
     WlOutput& operator=(const WlOutput&) = delete;
@@ -47,7 +50,6 @@ struct WlOutput {
     }
 
     wl_output* proxy;
-    std::string name;        // "HEADLESS-1"; the global's number where the compositor names none
     std::int32_t scale = 1;  // the integer buffer scale it asks for
     bool described = false;  // a first done event has come
 };

@@ -14,16 +14,13 @@ namespace {
 // Wayland sends evdev key codes; XKB numbers them from 8.
 constexpr std::uint32_t kEvdevToXkb = 8;
 
-template <typename... Arguments>
-void ignore(void*, Arguments...) {}
-
 }  // namespace
 
 const wl_seat_listener WlSeat::kSeatListener = {
     [](void* data, wl_seat*, std::uint32_t capabilities) {
         static_cast<WlSeat*>(data)->capabilities(capabilities);
     },
-    ignore<wl_seat*, const char*>,
+    ignoreEvent<wl_seat*, const char*>,
 };
 
 const wl_keyboard_listener WlSeat::kKeyboardListener = {
@@ -50,7 +47,7 @@ const wl_keyboard_listener WlSeat::kKeyboardListener = {
             xkb_state_update_mask(self->state_, depressed, latched, locked, 0, 0, group);
         }
     },
-    ignore<wl_keyboard*, std::int32_t, std::int32_t>,
+    ignoreEvent<wl_keyboard*, std::int32_t, std::int32_t>,
 };
 
 const wl_pointer_listener WlSeat::kPointerListener = {
@@ -60,15 +57,15 @@ const wl_pointer_listener WlSeat::kPointerListener = {
             wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
         }
     },
-    ignore<wl_pointer*, std::uint32_t, wl_surface*>,
-    ignore<wl_pointer*, std::uint32_t, wl_fixed_t, wl_fixed_t>,
-    ignore<wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>,
-    ignore<wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t>,
-    ignore<wl_pointer*>,
-    ignore<wl_pointer*, std::uint32_t>,
-    ignore<wl_pointer*, std::uint32_t, std::uint32_t>,
-    ignore<wl_pointer*, std::uint32_t, std::int32_t>,
-    ignore<wl_pointer*, std::uint32_t, std::int32_t>,
+    ignoreEvent<wl_pointer*, std::uint32_t, wl_surface*>,
+    ignoreEvent<wl_pointer*, std::uint32_t, wl_fixed_t, wl_fixed_t>,
+    ignoreEvent<wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>,
+    ignoreEvent<wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t>,
+    ignoreEvent<wl_pointer*>,
+    ignoreEvent<wl_pointer*, std::uint32_t>,
+    ignoreEvent<wl_pointer*, std::uint32_t, std::uint32_t>,
+    ignoreEvent<wl_pointer*, std::uint32_t, std::int32_t>,
+    ignoreEvent<wl_pointer*, std::uint32_t, std::int32_t>,
 };
 
 WlSeat::WlSeat(wl_seat* seat, std::uint32_t globalName, xkb_context* keymaps)

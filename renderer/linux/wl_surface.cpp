@@ -237,8 +237,10 @@ void SceneSurface::drawFrame(const std::function<void()>& draw) {
     }
     egl_.makeCurrent(eglSurface_);
     if (bufferScale != bufferScale_) wl_surface_set_buffer_scale(surface_, bufferScale);
-    if (viewport_ != nullptr && preferredScale120_ != 0) {
+    if (preferredScale120_ != 0 && (width_ != destinationWidth_ || height_ != destinationHeight_)) {
         wp_viewport_set_destination(viewport_, width_, height_);
+        destinationWidth_ = width_;
+        destinationHeight_ = height_;
     }
     pixelWidth_ = pixelWidth;
     pixelHeight_ = pixelHeight;

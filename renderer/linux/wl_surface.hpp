@@ -92,6 +92,9 @@ class SceneSurface {
     std::int32_t pixelWidth_ = 0;
     std::int32_t pixelHeight_ = 0;
     std::int32_t bufferScale_ = 1;
+    // The viewport's destination, where a fractional scale has set one.
+    std::int32_t destinationWidth_ = 0;
+    std::int32_t destinationHeight_ = 0;
     bool configured_ = false;
     bool closed_ = false;
     bool framePending_ = false;
