@@ -93,3 +93,15 @@ expect_exit() {
         fail "vorlune leaked memory of its own"
     return 0
 }
+
+# expect_paced PAUSE SURFACES: after a run with -fps and -delay PAUSE (in
+# seconds), its N frames in S seconds on that many surfaces had at least
+# N / SURFACES - 2 whole pauses between them.
+expect_paced() {
+    local frames seconds
+    read -r frames seconds < <(sed -nE 's/.*: ([0-9]+) frames in ([0-9.]+) s.*/\1 \2/p' \
+        "$WORK/vorlune.log")
+    awk -v n="${frames:-0}" -v s="${seconds:-0}" -v p="$1" -v k="$2" \
+        'BEGIN { exit !(n > 0 && n <= k * (s / p + 2)) }' ||
+        fail "'$frames' frames in '$seconds' s on $2 surface(s) with $1 s between frames"
+}

@@ -167,13 +167,14 @@ case $SCENARIO in
         wait_until eval '! pgrep -x vorlune-idle >/dev/null' || fail "a vorlune is left running"
         ;;
     background) # -background: under another program's window, which stays on top and
-        # visible, the scene around it; SIGHUP ends it
+        # visible, the scene around it; frames paced by -delay, whatever the frame
+        # callbacks say; SIGHUP ends it
         start_sway 1
         swaymsg output HEADLESS-1 mode 1024x768 pos 0 0 >/dev/null
         weston-eventdemo >"$WORK/eventdemo.log" 2>&1 & # a red square in a window
         PIDS+=($!)
         wait_until eval 'swaymsg -t get_tree | grep -q EventDemo' || fail "the window did not show"
-        start_vorlune -background
+        start_vorlune -background -delay 500000 -fps
         # below the window, which sway centres
         wait_until eval 'grim -o HEADLESS-1 "$WORK/screen.png" 2>/dev/null &&
             picture_stats "$WORK/screen.png" 1024x200+0+568 && is_scene' ||
@@ -184,6 +185,7 @@ case $SCENARIO in
         [ "$red" = "1 0 0" ] || fail "the window is not on top (its square is '$red', not red)"
         kill -HUP "$VORLUNE_PID"
         expect_exit 2 0
+        expect_paced 0.5 1
         ;;
     weston) # no layer shell: a fullscreen toplevel; -background refused; a display that
         # does not answer is an error, with no fall back to X11, and so is one lost
