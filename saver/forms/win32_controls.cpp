@@ -128,16 +128,16 @@ void DrawLabel(HDC dc, const Label& label) {
     const int length = static_cast<int>(label.text.size());
     if (label.enabled) {
         SetTextColor(dc, label.colour);
-        DrawTextA(dc, label.text.c_str(), length, &place, format);
+        DrawTextW(dc, label.text.c_str(), length, &place, format);
     } else {
         // Greyed the way the system greys text: a light copy one pixel down
         // and right under a shadow-coloured one.
         RECT light = place;
         OffsetRect(&light, 1, 1);
         SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-        DrawTextA(dc, label.text.c_str(), length, &light, format);
+        DrawTextW(dc, label.text.c_str(), length, &light, format);
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-        DrawTextA(dc, label.text.c_str(), length, &place, format);
+        DrawTextW(dc, label.text.c_str(), length, &place, format);
     }
     SetBkMode(dc, previousMode);
     if (previousFont != nullptr) SelectObject(dc, previousFont);

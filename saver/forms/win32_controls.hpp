@@ -55,7 +55,7 @@ class PictureBox final : public Control {
 // A label: text over whatever is behind it.
 struct Label {
     RECT place{0, 0, 0, 0};
-    std::string text;      // system code page
+    std::wstring text;
     HFONT font = nullptr;  // not owned
     COLORREF colour = RGB(0, 0, 0);
     bool centred = false;

@@ -25,8 +25,6 @@ inline constexpr char kClassPrefix[] = "Vorlune";
 // from its first step to its end.
 inline constexpr char kInstanceMutex[] = "Vorlune_Instance";
 
-inline constexpr char kMissingRendererMessage[] = "Vorlune.dll が同じﾌｫﾙﾀﾞに見つかりません！";
-
 // Beside the program, in its folder.
 inline constexpr char kIniName[] = "\\Vorlune.ini";
 inline constexpr char kRendererName[] = "\\Vorlune.dll";

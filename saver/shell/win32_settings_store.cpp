@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "forms/win32_text.hpp"
 #include "frame/win32_error.hpp"
 #include "shell/settings_rules.hpp"
 #include "shell/settings_values.hpp"
@@ -43,14 +44,31 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-    if (length == 0 || length >= sizeof(path)) {
-        traceFailedCall("GetModuleFileNameA");
-        return "";
-    }
-    // The program's own path always has a "\" before its file name.
-    return FolderOf(std::string(path, length));
+    // Asked of the wide entry point: the ANSI one puts a "?" for every
+    // character the system's code page lacks, and the folder found that way
+    // does not exist.
+    static const std::string folder = [] {
+        std::wstring path(MAX_PATH, L'\0');
+        for (;;) {
+            const DWORD length =
+                GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            if (length == 0) {
+                traceFailedCall("GetModuleFileNameW");
+                return std::string();
+            }
+            if (length < path.size()) {
+                path.resize(length);
+                break;
+            }
+            path.resize(path.size() * 2);
+        }
+        // The program's own path always has a "\" before its file name.
+        std::wstring wide = path.substr(0, path.find_last_of(L'\\'));
+        // The rest of the shell (the settings file, the renderer, the music)
+        // goes through the ANSI entry points with the design's bytes.
+        return forms::AnsiPath(wide).value_or(std::string());
+    }();
+    return folder;
 }
 
 void LoadSettings() {

@@ -20,7 +20,9 @@ bool WriteIni(const std::string& section, const std::string& key, const std::str
 bool FileExists(const std::string& path);
 std::string FolderOf(const std::string& path);
 
-// The folder that holds this program, without a trailing "\".
+// The folder that holds this program, without a trailing "\", in the system
+// code page: its short form where its name has characters the code page
+// lacks. Empty when it has no such form (a volume that keeps no short names).
 std::string ProgramFolder();
 
 // Fills BgmKind, BgmRepeat, BgmFile and BgmFolder from Vorlune.ini beside the program.

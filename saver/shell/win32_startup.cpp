@@ -7,12 +7,14 @@
 #include <string>
 
 #include "forms/win32_forms.hpp"
+#include "forms/win32_text.hpp"
 #include "frame/win32_error.hpp"
 #include "shell/command_line.hpp"
 #include "shell/shell_names.hpp"
 #include "shell/win32_preview_form.hpp"
 #include "shell/win32_run_form.hpp"
 #include "shell/win32_settings_store.hpp"
+#include "shell/win32_ui_texts.hpp"
 #include "ui/win32_settings_dialog.hpp"
 
 namespace vorlune::saver {
@@ -96,12 +98,18 @@ void StartUp(const std::string& arguments) {
             break;
     }
 
+    // A folder the settings and the renderer cannot be reached in: saying
+    // that the renderer is missing would send the user looking for it.
+    if (ProgramFolder().empty()) {
+        ShowMessage(nullptr, forms::Widen(UserTexts().unusableFolder), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     LoadSettings();
     const bool rendererFound = FileExists(ProgramFolder() + kRendererName);
     const SecondDecision decision = DecideSecondStep(arguments, letter, rendererFound);
     switch (decision.step) {
         case SecondStep::MissingRenderer:
-            MessageBoxA(nullptr, kMissingRendererMessage, kProgramTitle, MB_OK);
+            ShowMessage(nullptr, forms::Widen(UserTexts().missingRenderer), MB_OK);
             return;
         case SecondStep::SettingsDialog:
             ShowSettingsDialogModal();

@@ -27,7 +27,7 @@ class PropertyBag {
 
 // A font as layouts store it.
 struct FontDescription {
-    std::string name;          // in the system code page
+    std::string name;          // UTF-8
     double points = 0;         // 9.75
     std::uint8_t charset = 0;  // 128 Shift-JIS
     bool bold = false;

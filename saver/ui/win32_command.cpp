@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "forms/win32_picture.hpp"
+#include "forms/win32_text.hpp"
 #include "frame/win32_error.hpp"
 #include "resources/shell_resources.h"
 #include "ui/face_geometry.hpp"
@@ -50,7 +51,8 @@ bool Command::Create(HWND parent, int left, int top, int width, int height,
     // The properties come first: the first resize paints with them.
     const CommandProperties properties = ReadCommandProperties(stored, ambient);
     logic_.SetEnabled(properties.enabled);
-    LblMsg.text = properties.caption;
+    caption_ = properties.caption;
+    LblMsg.text = forms::Widen(caption_, CP_UTF8);
     font_ = properties.font;
     SetFontObject();
     logic_.SetFirstRun(properties.firstRun);
@@ -84,7 +86,7 @@ void Command::SetEnabled(bool New_Enabled) {
 void Command::WriteProperties(PropertyBag& bag, const FontDescription& ambient) const {
     CommandProperties properties;
     properties.enabled = logic_.Enabled();
-    properties.caption = LblMsg.text;
+    properties.caption = caption_;
     properties.firstRun = logic_.FirstRun();
     properties.font = font_;
     properties.fontColour = LblMsg.colour;
@@ -177,8 +179,8 @@ void Command::PlaceCaption() {
     const HDC dc = GetDC(window_);
     if (dc != nullptr) {
         const HGDIOBJ previous = fontObject_ != nullptr ? SelectObject(dc, fontObject_) : nullptr;
-        TEXTMETRICA metrics{};
-        if (GetTextMetricsA(dc, &metrics)) lineHeight = metrics.tmHeight;
+        TEXTMETRICW metrics{};
+        if (GetTextMetricsW(dc, &metrics)) lineHeight = metrics.tmHeight;
         if (previous != nullptr) SelectObject(dc, previous);
         ReleaseDC(window_, dc);
     }

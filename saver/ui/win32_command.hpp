@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "forms/win32_controls.hpp"
 #include "forms/win32_drawing.hpp"
@@ -58,8 +59,10 @@ class Command {
 
     HWND window_ = nullptr;
     CommandLogic logic_;
-    // The caption, centred; its font is the control's own (fontObject_).
-    forms::Label LblMsg{{0, 0, 0, 0}, "Command", nullptr, RGB(0, 0, 0), true};
+    // The caption (UTF-8, as stored), shown centred in the control's own font
+    // (fontObject_).
+    std::string caption_ = "Command";
+    forms::Label LblMsg{{0, 0, 0, 0}, L"Command", nullptr, RGB(0, 0, 0), true};
     FontDescription font_;
     HFONT fontObject_ = nullptr;
     bool opaque_ = true;

@@ -10,12 +10,14 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "forms/win32_controls.hpp"
 #include "forms/win32_drawing.hpp"
 #include "forms/win32_forms.hpp"
 #include "forms/win32_picture.hpp"
+#include "forms/win32_text.hpp"
 #include "frame/win32_error.hpp"
 #include "resources/shell_resources.h"
 #include "shell/settings_rules.hpp"
@@ -23,6 +25,7 @@
 #include "shell/shell_names.hpp"
 #include "shell/win32_animation.hpp"
 #include "shell/win32_settings_store.hpp"
+#include "shell/win32_ui_texts.hpp"
 #include "ui/dialog_rules.hpp"
 #include "ui/win32_command.hpp"
 #include "ui/win32_font.hpp"
@@ -33,6 +36,7 @@ namespace {
 
 using forms::Label;
 using forms::PixelRect;
+using forms::Widen;
 using ui::Command;
 using ui::FontDescription;
 
@@ -47,18 +51,25 @@ constexpr int kClientWidth = 7440;
 constexpr int kClientHeight = 3645;
 constexpr int kRepeatEntries = 31;
 
+// The layout's font for the user's language: the texts of a language are
+// sized for it.
 const FontDescription& LayoutFont() {
-    static const FontDescription font{"ＭＳ Ｐゴシック", 9.75, 128, false, false, false};
+    static const FontDescription font{Utf8(UserTexts().fontName),
+                                      UserTexts().fontPoints,
+                                      UserTexts().fontCharset,
+                                      false,
+                                      false,
+                                      false};
     return font;
 }
 
 // The stored properties of a push button of this layout: caption, font and
 // the host's size keys (HIMETRIC, 0.01 mm).
-ui::PropertyBag ButtonLayout(const char* caption, int width, int height) {
+ui::PropertyBag ButtonLayout(std::u8string_view caption, int width, int height) {
     ui::PropertyBag bag;
     bag.Write("_extentx", std::to_string(width * 2540 / 1440), "");
     bag.Write("_extenty", std::to_string(height * 2540 / 1440), "");
-    bag.Write("Caption", caption, "Command");
+    bag.Write("Caption", Utf8(caption), "Command");
     bag.Write("Font", ui::FormatFont(LayoutFont()), "");
     return bag;
 }
@@ -169,20 +180,23 @@ void Vorlune_P::LoadFontsAndPictures() {
 
 void Vorlune_P::LayOutLabels() {
     Shape3 = PixelRect(300, 300, 1695, 315);
-    lbl[15] = Label{PixelRect(300, 360, 1665, 195), "BGM", font_, RGB(0, 0, 0), true};
-    constexpr std::array<const char*, 3> kinds{"なし", "音楽CD", "MP3、WAV"};
+    const UiTexts& texts = UserTexts();
+    lbl[15] =
+        Label{PixelRect(300, 360, 1665, 195), Widen(texts.heading), font_, RGB(0, 0, 0), true};
+    const std::array<std::u8string_view, 3> kinds{texts.noMusic, texts.cdMusic, texts.fileMusic};
     constexpr std::array<int, 3> kindTops{1140, 840, 1440};
     constexpr std::array<int, 3> kindWidths{330, 645, 900};
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         Img_BGM[i].place = PixelRect(420, kindTops[i], 195, 195);
-        lbl_BGM[i] = Label{PixelRect(660, kindTops[i], kindWidths[i], 195), kinds[i], font_};
+        lbl_BGM[i] = Label{PixelRect(660, kindTops[i], kindWidths[i], 195), Widen(kinds[i]), font_};
     }
-    lbl[14] = Label{PixelRect(2340, 840, 990, 195), "曲目をﾘﾋﾟｰﾄ", font_};
-    lbl_Fname = Label{PixelRect(1080, 1740, 5595, 495), "", font_};
+    lbl[14] = Label{PixelRect(2340, 840, 990, 195), Widen(texts.repeatTrack), font_};
+    lbl_Fname = Label{PixelRect(1080, 1740, 5595, 495), L"", font_};
     lbl_Fname.wordWrap = true;
     lbl_Fname.border = true;
-    lbl[7] = Label{PixelRect(180, 2880, 2475, 195), kCredit, font_, RGB(255, 255, 255)};
-    lbl_URL = Label{PixelRect(180, 3120, 3105, 195), kHomePage, underlined_, RGB(255, 255, 255)};
+    lbl[7] = Label{PixelRect(180, 2880, 2475, 195), Widen(kCredit), font_, RGB(255, 255, 255)};
+    lbl_URL =
+        Label{PixelRect(180, 3120, 3105, 195), Widen(kHomePage), underlined_, RGB(255, 255, 255)};
 }
 
 void Vorlune_P::CreateControls() {
@@ -200,9 +214,11 @@ void Vorlune_P::CreateControls() {
     }
 
     const FontDescription& ambient = LayoutFont();
-    Cmd_File.Create(Pic_C.Window(), 420, 1740, 615, 315, ButtonLayout("...", 615, 315), ambient);
-    Cmd_Set.Create(Window(), 4860, 3000, 1155, 375, ButtonLayout("設定", 1155, 375), ambient);
-    Cmd_Can.Create(Window(), 6060, 3000, 1155, 375, ButtonLayout("ｷｬﾝｾﾙ", 1155, 375), ambient);
+    const UiTexts& texts = UserTexts();
+    Cmd_File.Create(Pic_C.Window(), 420, 1740, 615, 315, ButtonLayout(texts.chooseFile, 615, 315),
+                    ambient);
+    Cmd_Set.Create(Window(), 4860, 3000, 1155, 375, ButtonLayout(texts.save, 1155, 375), ambient);
+    Cmd_Can.Create(Window(), 6060, 3000, 1155, 375, ButtonLayout(texts.cancel, 1155, 375), ambient);
     Cmd_File.Click = [this] { Cmd_File_Click(); };
     Cmd_Set.Click = [this] { Cmd_Set_Click(); };
     Cmd_Can.Click = [this] { Unload(); };
@@ -266,7 +282,7 @@ void Vorlune_P::Form_Load() {
             traceFailedCall("CB_ADDSTRING");
         }
     }
-    lbl_Fname.text = BgmFile;
+    lbl_Fname.text = Widen(BgmFile);
     POINT cursor{};
     if (GetCursorPos(&cursor)) {
         AnimAnchor = {static_cast<std::int16_t>(cursor.x), static_cast<std::int16_t>(cursor.y)};
@@ -323,33 +339,45 @@ void Vorlune_P::ChooseKind(int index) {
 }
 
 void Vorlune_P::Cmd_File_Click() {
-    char file[256] = {};
-    char title[256] = {};
-    static constexpr char kFilter[] = "BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0";
-    OPENFILENAMEA chooser{};
+    // The wide chooser: its title and filter are read by the user, and the
+    // path it returns may hold characters the system's code page lacks.
+    const UiTexts& texts = UserTexts();
+    wchar_t file[256] = {};
+    wchar_t title[256] = {};
+    const std::wstring filter = Widen(texts.chooserFilter) + L'\0' + L"*.MP3;*.WAV" + L'\0';
+    const std::wstring folder = Widen(BgmFolder);
+    const std::wstring heading = Widen(texts.chooserTitle);
+    OPENFILENAMEW chooser{};
     // The record as it was before the fields of later systems.
-    chooser.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    chooser.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     chooser.hwndOwner = Window();
-    chooser.hInstance = GetModuleHandleA(nullptr);
-    chooser.lpstrFilter = kFilter;
+    chooser.hInstance = GetModuleHandleW(nullptr);
+    chooser.lpstrFilter = filter.c_str();
     chooser.nFilterIndex = 0;
     chooser.lpstrFile = file;
     chooser.nMaxFile = 255;
     chooser.lpstrFileTitle = title;
     chooser.nMaxFileTitle = 255;
-    chooser.lpstrInitialDir = BgmFolder.c_str();
-    chooser.lpstrTitle = "ﾌｧｲﾙを開く";
+    chooser.lpstrInitialDir = folder.c_str();
+    chooser.lpstrTitle = heading.c_str();
     chooser.Flags = 0;
-    if (GetOpenFileNameA(&chooser) <= 0) {
+    if (GetOpenFileNameW(&chooser) <= 0) {
         const DWORD error = CommDlgExtendedError();
-        if (error != 0) {
-            const std::string text = "GetOpenFileNameA: error " + std::to_string(error) + "\r\n";
-            OutputDebugStringA(text.c_str());
-        }
+        if (error != 0) traceFailure("GetOpenFileNameW: error " + std::to_string(error));
         return;
     }
-    BgmFile = file;  // up to its first NUL
-    lbl_Fname.text = BgmFile;
+    const std::wstring chosen = file;  // up to its first NUL
+    // The settings file and the music services take the path in the system's
+    // code page: one it cannot spell is refused here, before anything changed,
+    // rather than saved as a name of question marks that plays nothing.
+    const std::optional<std::string> path = forms::AnsiPath(chosen);
+    if (!path) {
+        ShowMessage(Window(), Widen(texts.unusableMusicPath) + L"\r\n\r\n" + chosen,
+                    MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    BgmFile = *path;
+    lbl_Fname.text = chosen;
     if (Pic_C.Window() != nullptr) InvalidateRect(Pic_C.Window(), nullptr, FALSE);
     BgmFolder = FolderOf(BgmFile);
 }
@@ -360,10 +388,11 @@ void Vorlune_P::Cmd_Set_Click() {
     const std::string ini = ProgramFolder() + kIniName;
     const auto write = [&](const char* key, const std::string& value) {
         if (WriteIni(kSection, key, value, ini)) return true;
-        const std::string text =
-            "設定をファイルに書き込めませんでした。\r\n\r\n" + ini + "\r\n\r\n" +
-            vorlune::describeSystemError("WritePrivateProfileStringA", GetLastError());
-        MessageBoxA(Window(), text.c_str(), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
+        // The system's error text is in its own code page, as is the path.
+        const std::wstring text =
+            Widen(UserTexts().settingsNotWritten) + L"\r\n\r\n" + Widen(ini) + L"\r\n\r\n" +
+            Widen(vorlune::describeSystemError("WritePrivateProfileStringA", GetLastError()));
+        ShowMessage(Window(), text, MB_OK | MB_ICONEXCLAMATION);
         return false;
     };
     if (!write(kKindKey, FormatIniNumber(BgmKind))) return;

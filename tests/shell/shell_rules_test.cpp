@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ios>
 #include <map>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 #include "shell/command_line.hpp"
 #include "shell/renderer_watch.hpp"
 #include "shell/settings_rules.hpp"
+#include "shell/ui_texts.hpp"
 
 namespace vorlune::saver {
 namespace {
@@ -112,9 +114,18 @@ TEST(SettingsTexts, AreCodePage932Bytes) {
     EXPECT_STREQ(kKindKey, "BGM\x8b\xe6\x95\xaa");
     EXPECT_STREQ(kRepeatKey, "BGM\xd8\xcb\xdf\xb0\xc4");
     EXPECT_STREQ(kFileKey, "BGM\xcc\xa7\xb2\xd9");
-    EXPECT_STREQ(kMissingRendererMessage,
-                 "Vorlune.dll \x82\xaa\x93\xaf\x82\xb6\xcc\xab\xd9\xc0\xde\x82\xc9\x8c\xa9\x82\xc2"
-                 "\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x49");
+}
+
+// Japanese for every Japanese locale (LANG_JAPANESE, whatever the
+// sublanguage), English for everyone else.
+TEST(UiLanguage, JapaneseOnlyForJapanese) {
+    EXPECT_EQ(LanguageFor(0x0411), UiLanguage::Japanese);
+    EXPECT_EQ(LanguageFor(0x0011), UiLanguage::Japanese);
+    EXPECT_EQ(LanguageFor(0x0c11), UiLanguage::Japanese);
+    for (const int other : {0x0409, 0x0809, 0x040c, 0x0412, 0x0804, 0x0000, 0x1000}) {
+        EXPECT_EQ(LanguageFor(static_cast<std::uint16_t>(other)), UiLanguage::English)
+            << std::hex << other;
+    }
 }
 
 TEST(IniNumbers, ReadTheIntegerPartRoundedDownAndWriteWithASignBlank) {

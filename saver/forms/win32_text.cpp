@@ -1,0 +1,66 @@
+#include "forms/win32_text.hpp"
+
+#include <vector>
+
+#include "frame/win32_error.hpp"
+
+namespace vorlune::forms {
+
+std::wstring Widen(std::string_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    if (wide <= 0) {
+        traceFailedCall("MultiByteToWideChar");
+        return {};
+    }
+    std::wstring result(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), length, result.data(), wide);
+    return result;
+}
+
+std::wstring Widen(std::u8string_view text) {
+    return Widen(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()),
+                 CP_UTF8);
+}
+
+std::optional<std::string> InSystemCodePage(std::wstring_view text) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    // A system whose code page is UTF-8 can spell everything, and refuses
+    // to be asked whether it had to stand something in.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL defaulted = FALSE;
+    BOOL* const askDefaulted = utf8 ? nullptr : &defaulted;
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, askDefaulted);
+    if (bytes <= 0 || defaulted) return std::nullopt;
+    std::string result(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, flags, text.data(), length, result.data(), bytes, nullptr,
+                        askDefaulted);
+    if (defaulted) return std::nullopt;
+    // No best fit does not catch a character that round-trips to another
+    // one: only the way back tells.
+    if (Widen(result) != text) return std::nullopt;
+    return result;
+}
+
+std::optional<std::string> AnsiPath(const std::wstring& path) {
+    if (auto spelt = InSystemCodePage(path)) return spelt;
+    const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0) {
+        traceFailedCall("GetShortPathNameW");
+        return std::nullopt;
+    }
+    std::vector<wchar_t> shortPath(needed);
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+    if (length == 0 || length >= needed) {
+        traceFailedCall("GetShortPathNameW");
+        return std::nullopt;
+    }
+    // A volume without short names gives the long one back: no use either.
+    return InSystemCodePage(std::wstring_view(shortPath.data(), length));
+}
+
+}  // namespace vorlune::forms
