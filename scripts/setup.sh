@@ -35,6 +35,7 @@ test_packages=(
     lame sox pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     clang libclang-rt-14-dev
     lintian man-db xscreensaver
+    locales # en_US.UTF-8 for Wine as a Western Windows (below)
     sway swayidle grim wtype weston
 )
 
@@ -46,20 +47,42 @@ case "${1:-}" in
     *) echo "usage: $0 run|windows|package|test" >&2; exit 2 ;;
 esac
 
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_root=(sudo)
+fi
+
+# Wine takes its code page from the locale's name, but reads the command line
+# and file names in the locale's character set: a locale that is not
+# generated leaves it reading them as ASCII. The tests run Wine as a Western
+# Windows under en_US.UTF-8 (ja_JP.UTF-8 is only ever named).
+need_locale() {
+    [ "$1" = test ] || return 1
+    locale -a 2>/dev/null | grep -qix 'en_US.utf8' && return 1
+    return 0
+}
+generate_locale() {
+    echo "Generating the locale en_US.UTF-8"
+    "${as_root[@]}" sed -i 's/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
+    "${as_root[@]}" locale-gen >/dev/null
+}
+
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+    if need_locale "${1}"; then generate_locale; fi
+    exit 0
+fi
 
 echo "Installing: ${missing[*]}"
-as_root=()
-if [ "$(id -u)" -ne 0 ]; then
+if [ ${#as_root[@]} -ne 0 ]; then
     command -v sudo >/dev/null || { echo "setup: need root (or sudo) to install packages" >&2; exit 1; }
-    as_root=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if need_locale "${1}"; then generate_locale; fi

@@ -279,7 +279,10 @@ HWND openChooser(const Dialog& dialog) {
     if (chooser == nullptr) fatal("\"...\" opened no dialog");
     const std::string title = textOf(chooser);
     std::printf("chooser_title=%s\n", readable(title).c_str());
-    check(title == kChooserTitle, "the chooser's title is not ﾌｧｲﾙを開く");
+    // Japanese where the user reads Japanese, English elsewhere.
+    const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+    check(title == (japanese ? kChooserTitle : "Choose the music"),
+          "the chooser's title is not the user's language's");
     check(GetWindow(chooser, GW_OWNER) == dialog.form, "the chooser is not owned by the dialog");
     return chooser;
 }

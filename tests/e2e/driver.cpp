@@ -3,6 +3,7 @@
 #include "driver.hpp"
 
 // After windows.h.
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -62,6 +63,14 @@ double nowMs() {
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
+std::wstring widen(const std::string& utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
 int number(const std::string& text) {
     return std::atoi(text.c_str());
 }
@@ -69,7 +78,11 @@ int number(const std::string& text) {
 Process start(const std::string& program, const std::string& arguments, bool showNormal) {
     std::string commandLine = "\"" + program + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
-    STARTUPINFOA startup{};
+    // Our arguments are UTF-8: a program in a folder named outside the
+    // system's code page is started by its real name.
+    const std::wstring wideProgram = widen(program);
+    std::wstring wideCommandLine = widen(commandLine);
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     if (showNormal) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -80,13 +93,13 @@ Process start(const std::string& program, const std::string& arguments, bool sho
     process.startedMs = nowMs();
     // Wine 8 on a crowded machine now and then fails a process creation with
     // ERROR_INTERNAL_ERROR before the program runs at all: once more then.
-    for (int attempt = 1; !CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr,
-                                          FALSE, 0, nullptr, nullptr, &startup, &info);
+    for (int attempt = 1; !CreateProcessW(wideProgram.c_str(), wideCommandLine.data(), nullptr,
+                                          nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
          ++attempt) {
         if (attempt == 2 || GetLastError() != ERROR_INTERNAL_ERROR) {
-            fatal("CreateProcessA " + commandLine);
+            fatal("CreateProcessW " + commandLine);
         }
-        std::printf("CreateProcessA failed with ERROR_INTERNAL_ERROR; once more\n");
+        std::printf("CreateProcessW failed with ERROR_INTERNAL_ERROR; once more\n");
         Sleep(500);
     }
     CloseHandle(info.hThread);
@@ -384,14 +397,25 @@ constexpr Command kCommands[] = {
 
 }  // namespace vorlune::e2e
 
-int main(int argc, char** argv) {
+int main(int, char**) {
     using namespace vorlune::e2e;
     setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc == 1) return standIn();
+    // The arguments as UTF-8 from the wide command line: the narrow ones have
+    // lost whatever the system's code page cannot spell.
+    int argc = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> argv;
+    for (int i = 0; i < argc; ++i) {
+        char utf8[4096] = {};
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, utf8, sizeof(utf8), nullptr, nullptr);
+        argv.emplace_back(utf8);
+    }
+    LocalFree(wide);
+    if (argc <= 1) return standIn();
     std::atexit(endStarted);
-    const Args args(argv + 2, argv + argc);
+    const Args args(argv.begin() + 2, argv.end());
     for (const Command& command : kCommands) {
-        if (std::strcmp(argv[1], command.name) == 0 && args.size() >= command.fewest &&
+        if (argv[1] == command.name && args.size() >= command.fewest &&
             args.size() <= command.most) {
             return command.run(args);
         }

@@ -133,8 +133,10 @@ setup() {
     export XDG_RUNTIME_DIR=$work/xdg HOME=$work/home WINEPREFIX=$work/prefix VORLUNE_SNAP_DIR
     VORLUNE_SNAP_DIR=$(windows_path "$work")
     unset WINEARCH WINESERVER WINELOADER PULSE_SERVER
-    # Japanese Windows: the ANSI code page is 932, as the shell's texts expect.
-    { export LC_ALL=ja_JP.UTF-8; } 2>/dev/null
+    # Japanese Windows: the ANSI code page is 932, as the shell's texts expect;
+    # a scenario may set E2E_LOCALE for another (en_US.UTF-8: code page 1252
+    # and an English user interface).
+    { export LC_ALL=${E2E_LOCALE:-ja_JP.UTF-8}; } 2>/dev/null
     start_x "$screen" "$@"
     if [ "$sound" = 1 ]; then
         pulseaudio -D --exit-idle-time=-1 --system=false --log-target=file:"$work/pulse.log" 9>&- ||
