@@ -46,9 +46,10 @@ if [ "${1:-}" = "windows" ]; then
     scripts/setup.sh windows
     cmake --preset windows >/dev/null
     cmake --build --preset windows
-    # The saver's texts are Japanese: code page 932 (for Wine only; the shells
-    # here have no such locale and would say so).
-    export VORLUNE_WINE_LOCALE=ja_JP.UTF-8
+    # A Japanese Windows (code page 932, Japanese texts) unless another locale
+    # is asked for: en_US.UTF-8 is a Western one, with English texts. For Wine
+    # only; the shells here need not have the locale.
+    export VORLUNE_WINE_LOCALE=${VORLUNE_WINE_LOCALE:-ja_JP.UTF-8}
     if [ "${2:-}" = "settings" ]; then
         run_windows /c "the settings dialog" 8 out/windows-settings.png
     fi
