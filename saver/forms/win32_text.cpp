@@ -50,6 +50,15 @@ std::optional<std::string> AnsiPath(const std::wstring& path) {
     if (auto spelt = InSystemCodePage(path)) return spelt;
     const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
     if (needed == 0) {
+        // A file not there yet has no short form of its own: its folder's,
+        // with its own name where that can be spelt.
+        const std::size_t separator = path.find_last_of(L'\\');
+        if (GetLastError() == ERROR_FILE_NOT_FOUND && separator != std::wstring::npos &&
+            separator + 1 < path.size()) {
+            const auto folder = AnsiPath(path.substr(0, separator));
+            const auto name = InSystemCodePage(std::wstring_view(path).substr(separator + 1));
+            if (folder && name) return *folder + "\\" + *name;
+        }
         traceFailedCall("GetShortPathNameW");
         return std::nullopt;
     }

@@ -23,8 +23,9 @@ std::optional<std::string> InSystemCodePage(std::wstring_view text);
 
 // A path for the system's ANSI entry points: the path itself where the
 // system's code page can spell it, else its short (8.3) form where the
-// volume keeps one and that can be spelt. Nothing when neither can, or the
-// short form cannot be had (the path must exist for that).
+// volume keeps one and that can be spelt; for a file not there yet, its
+// folder's short form and its own name. Nothing when none of these can be
+// spelt or had.
 std::optional<std::string> AnsiPath(const std::wstring& path);
 
 }  // namespace vorlune::forms

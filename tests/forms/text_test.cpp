@@ -39,8 +39,14 @@ TEST(AnsiPath, SpeltWhereTheCodePageCanElseByAShortFormOfTheSameFolder) {
         EXPECT_NE(GetFileAttributesA((*path + "\\probe").c_str()), INVALID_FILE_ATTRIBUTES)
             << *path << " is not the folder";
     }
-    // No short form of a folder that is not there.
-    EXPECT_FALSE(AnsiPath(base + L"\\\u0141\u00f3d\u017a-gone").has_value());
+    // A file not there yet: its folder's short form and its name; no path
+    // at all where neither the folder nor the name can be had.
+    const std::optional<std::string> toBe = AnsiPath(base + L"\\\u0141\u00f3d\u017a\\new.wav");
+    ASSERT_TRUE(toBe.has_value());
+    EXPECT_EQ(toBe->substr(toBe->size() - 8), "\\new.wav");
+    EXPECT_EQ(toBe->find('?'), std::string::npos) << *toBe;
+    EXPECT_FALSE(AnsiPath(base + L"\\\u0141\u00f3d\u017a\\\u0141.wav").has_value());
+    EXPECT_FALSE(AnsiPath(base + L"\\gone\u0141\\new.wav").has_value());
 }
 
 }  // namespace
