@@ -44,7 +44,9 @@ function(vorlune_gzipped_text source destination)
   set_property(GLOBAL APPEND PROPERTY vorlune_gzipped_texts ${vorlune_package_dir}/${name}.gz)
 endfunction()
 
-if(WIN32)
+if(EMSCRIPTEN)
+  # nothing to package yet
+elseif(WIN32)
   vorlune_windows_text(${PROJECT_SOURCE_DIR}/data/windows/README.txt
                        ${vorlune_package_dir}/README.txt BOM)
   vorlune_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${vorlune_package_dir}/LICENSE.txt)
