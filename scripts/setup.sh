@@ -29,10 +29,10 @@ package_packages=(
     dpkg-dev file
 )
 # The web page: emscripten builds it (and brings node), python3 serves it,
-# chromium shows it.
+# chromium shows it; scripts/web-bench.sh drives chromium with python3-websocket.
 web_packages=(
     cmake ninja-build
-    emscripten chromium python3
+    emscripten chromium python3 python3-websocket
 )
 test_packages=(
     "${package_packages[@]}"
