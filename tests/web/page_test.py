@@ -14,6 +14,7 @@ import functools
 import json
 import http.server
 import os
+import pathlib
 import shutil
 import signal
 import subprocess
@@ -113,7 +114,7 @@ def frames(page, tool, work):
         for how, url, flags, window in (
                 ("http", "%s%s?t=%s" % (folder, name, t), ["--log-net-log=" + net_log],
                  (WIDTH, HEIGHT)),
-                ("file", "file://%s?t=%s" % (os.path.abspath(page), t),
+                ("file", "%s?t=%s" % (pathlib.Path(page).resolve().as_uri(), t),
                  ["--force-device-scale-factor=2"], (WIDTH // 2, HEIGHT // 2))):
             picture = screenshot(url, os.path.join(work, "%s-t%s.png" % (how, t)), flags,
                                  window=window)
@@ -133,7 +134,7 @@ def frames(page, tool, work):
 
 
 def animates(page, work):
-    url = "file://%s" % os.path.abspath(page)
+    url = pathlib.Path(page).resolve().as_uri()
     # A small window: this one draws every frame of its virtual seconds.
     moments = [screenshot(url, os.path.join(work, "moving-%ds.png" % s), budget_ms=1000 * s,
                           window=(WIDTH // 2, HEIGHT // 2))
