@@ -3,9 +3,10 @@
 
   page_test.py frames PAGE VORLUNE_TOOL WORK_DIR
       PAGE?t=T for a few scene times, served over http and opened from file://
-      (there at a device pixel ratio of 2), each against the native vorlune-tool's render at the same time and size
-      by the golden-frame rule. Over http, Chromium's network log must show
-      the page requesting nothing, from any host, but files in its folder.
+      (there at a device pixel ratio of 2), each against the native
+      vorlune-tool's render at the same time and size by the golden-frame rule.
+      Over http, Chromium's network log must show the page requesting
+      nothing, from any host, but files in its folder.
   page_test.py animates PAGE WORK_DIR
       the page without ?t at two moments: the pictures differ.
 """
@@ -57,6 +58,10 @@ def screenshot(url, out, flags=(), budget_ms=10000, window=(WIDTH, HEIGHT)):
         log, _ = process.communicate()
         sys.exit("FAIL %s: Chromium did not finish within 120 s\n%s" % (url, log.decode()))
     finally:
+        try:  # whatever of the browser's own session is left
+            os.killpg(process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
         shutil.rmtree(profile, ignore_errors=True)
     if process.returncode != 0 or not os.path.exists(out):
         sys.exit("FAIL %s: Chromium exited with %d, no screenshot\n%s"
