@@ -50,7 +50,12 @@ void fitCanvas() {
     emscripten_set_canvas_element_size(kCanvas, width, height);
     page.width = width;
     page.height = height;
-    page.scene->resize(width, height);
+    // A browser may give a huge canvas a smaller drawing buffer (past its
+    // largest renderbuffer): the picture is fitted to what is there.
+    int bufferWidth = width;
+    int bufferHeight = height;
+    emscripten_webgl_get_drawing_buffer_size(page.context, &bufferWidth, &bufferHeight);
+    page.scene->resize(bufferWidth, bufferHeight);
 }
 
 EM_BOOL movingFrame(double milliseconds, void*) {
