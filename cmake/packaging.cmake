@@ -2,8 +2,8 @@
 # from the Windows build the zip (the two programs side by side, a read-me and
 # the licence), from the native build the Debian package (the hack where
 # Debian's XScreenSaver keeps its hacks, its settings file, vorlune-tool, man
-# pages, copyright). scripts/package.sh runs both into dist/. The version is
-# the one project() sets.
+# pages, copyright), from the web build the page's zip. scripts/package.sh runs
+# them into dist/. The version is the one project() sets.
 include(GNUInstallDirs)
 
 set(CPACK_PACKAGE_NAME vorlune)
@@ -44,7 +44,15 @@ function(vorlune_gzipped_text source destination)
   set_property(GLOBAL APPEND PROPERTY vorlune_gzipped_texts ${vorlune_package_dir}/${name}.gz)
 endfunction()
 
-if(WIN32)
+if(EMSCRIPTEN)
+  # The web page, ready for any static host: index.html holds all of it.
+  install(FILES ${CMAKE_BINARY_DIR}/web/index.html DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME vorlune-${PROJECT_VERSION}-web)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+elseif(WIN32)
   vorlune_windows_text(${PROJECT_SOURCE_DIR}/data/windows/README.txt
                        ${vorlune_package_dir}/README.txt BOM)
   vorlune_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${vorlune_package_dir}/LICENSE.txt)

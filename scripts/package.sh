@@ -2,16 +2,32 @@
 # Builds the release packages into dist/:
 #   dist/vorlune-<version>-windows-x64.zip  Vorlune.scr and Vorlune.dll, read-me, licence
 #   dist/vorlune_<version>_amd64.deb        vorlune (Wayland, and an XScreenSaver hack), vorlune-tool, man pages
+#   dist/vorlune-<version>-web.zip          the web page (index.html, all of it in one file), licence
 # from the presets' builds (build/windows, build/linux), building only what the
 # packages hold, so a tree already built is packaged at once.
-#   scripts/package.sh [zip|deb]   both when neither is named
+#   scripts/package.sh [zip|deb|web]   all of them when none is named
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 case "${1:-both}" in
-    zip | deb | both) ;;
-    *) echo "usage: $0 [zip|deb]" >&2; exit 2 ;;
+    zip | deb | web | both) ;;
+    *) echo "usage: $0 [zip|deb|web]" >&2; exit 2 ;;
 esac
+
+# The web page's zip, from the web preset's build; it needs none of the other
+# builds' packages.
+package_web() {
+    scripts/setup.sh web
+    [ -f build/web/CMakeCache.txt ] || cmake --preset web >/dev/null
+    cmake --build build/web --target vorlune_web
+    mkdir -p dist
+    (cd build/web && cpack --config CPackConfig.cmake)
+}
+if [ "${1:-}" = web ]; then
+    package_web
+    ls -l dist
+    exit 0
+fi
 
 scripts/setup.sh package
 
@@ -30,5 +46,8 @@ if [ "${1:-both}" != deb ]; then
 fi
 if [ "${1:-both}" != zip ]; then
     package linux vorlune vorlune-tool vorlune_gzipped_texts
+fi
+if [ "${1:-both}" = both ]; then
+    package_web
 fi
 ls -l dist

@@ -6,6 +6,9 @@
 #   scripts/run.sh windows          the Windows saver, Vorlune.scr /s, under Wine
 #                                   (on a virtual screen when there is no display)
 #   scripts/run.sh windows settings its settings dialog, Vorlune.scr /c
+#   scripts/run.sh web              the web page, served on http://127.0.0.1:8000/ and
+#                                   opened in the browser (without a display, a
+#                                   screenshot in out/web.png); Ctrl-C ends it
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -54,6 +57,38 @@ if [ "${1:-}" = "windows" ]; then
         run_windows /c "the settings dialog" 8 out/windows-settings.png
     fi
     run_windows /s "hold Escape to end it" 15 out/windows-saver.png
+fi
+
+if [ "${1:-}" = "web" ]; then
+    scripts/setup.sh web
+    cmake --preset web >/dev/null
+    cmake --build --preset web --target vorlune_web
+    python3 -m http.server --bind 127.0.0.1 --directory build/web/web 8000 &
+    server=$!
+    trap 'kill "$server" 2>/dev/null' EXIT
+    for _ in $(seq 100); do
+        kill -0 "$server" 2>/dev/null || { echo "run.sh: cannot serve on port 8000 (taken?)" >&2; exit 1; }
+        (exec 3<>/dev/tcp/127.0.0.1/8000) 2>/dev/null && break
+        sleep 0.1
+    done
+    url=http://127.0.0.1:8000/
+    if have_display || have_wayland; then
+        if command -v xdg-open >/dev/null; then xdg-open "$url"; else chromium "$url" & fi
+    else
+        mkdir -p out
+        sandbox=()
+        [ "$(id -u)" -eq 0 ] && sandbox=(--no-sandbox) # Chromium will not start as root otherwise
+        profile=$(mktemp -d)
+        /usr/lib/chromium/chromium --headless=new --use-angle=swiftshader --enable-unsafe-swiftshader \
+            "${sandbox[@]}" --user-data-dir="$profile" --no-first-run --disable-background-networking \
+            --hide-scrollbars --window-size=1024,768 --virtual-time-budget=20000 \
+            --screenshot="$PWD/out/web.png" "$url" >/dev/null 2>&1 || true
+        rm -rf "$profile"
+        echo "No display: a screenshot of the page 20 s in is in $PWD/out/web.png"
+    fi
+    echo "The page is served on $url (Ctrl-C ends it)."
+    wait "$server"
+    exit 0
 fi
 
 scripts/setup.sh run

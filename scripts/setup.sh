@@ -3,6 +3,7 @@
 #   scripts/setup.sh run    what building and running the saver needs
 #   scripts/setup.sh windows  that, plus the Windows cross build and Wine
 #   scripts/setup.sh package  that, plus what making the release packages needs
+#   scripts/setup.sh web    what building, serving and showing the web page needs
 #   scripts/setup.sh test   all of that, plus the test tools
 set -euo pipefail
 
@@ -27,8 +28,15 @@ package_packages=(
     "${windows_packages[@]}"
     dpkg-dev file
 )
+# The web page: emscripten builds it (and brings node), python3 serves it,
+# chromium shows it; scripts/web-bench.sh drives chromium with python3-websocket.
+web_packages=(
+    cmake ninja-build
+    emscripten chromium python3 python3-websocket
+)
 test_packages=(
     "${package_packages[@]}"
+    "${web_packages[@]}" python3-pil # the web page's tests compare pictures with Pillow
     clang-format libgtest-dev googletest libbenchmark-dev
     x11-apps xdotool evilwm libxfixes-dev procps python3 util-linux
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
@@ -43,8 +51,9 @@ case "${1:-}" in
     run) packages=("${run_packages[@]}") ;;
     windows) packages=("${windows_packages[@]}") ;;
     package) packages=("${package_packages[@]}") ;;
+    web) packages=("${web_packages[@]}") ;;
     test) packages=("${test_packages[@]}") ;;
-    *) echo "usage: $0 run|windows|package|test" >&2; exit 2 ;;
+    *) echo "usage: $0 run|windows|package|web|test" >&2; exit 2 ;;
 esac
 
 as_root=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the native build, the sanitizer build, a short run of
-# each fuzz target, the Windows cross build under Wine, and the release
-# packages made of those builds. Installs what it needs first.
+# each fuzz target, the Windows cross build under Wine, the web page (after the
+# native build, whose outputs it must reproduce), and the release packages
+# made of those builds. Installs what it needs first.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 
@@ -90,6 +91,7 @@ fi
 run_preset sanitize
 run_fuzz 20
 run_preset windows
+run_preset web
 # The release packages, from the linux and windows builds above.
 run_preset package linux
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "atomic_file.hpp"
+#include "obj_sink.hpp"
 #include "scene/ball_geometry.hpp"
 
 namespace vorlune::tool {
@@ -35,30 +36,6 @@ void writePng(AtomicFile& file, const std::uint8_t* pixels, int width, int heigh
         throw WriteError("cannot write " + file.path() + ": png_image_write_to_stdio: " + reason);
     }
 }
-
-// Streams the triangles of each level as they are polygonised.
-class ObjSink {
-  public:
-    explicit ObjSink(std::FILE* out) : out_(out) {}
-
-    // polygoniseShells draws the outer level first, then the inner one.
-    void beginTriangles() { std::fprintf(out_, "g %s\n", batches_++ == 0 ? "outer" : "inner"); }
-    void endTriangles() {}
-    void corner(const Vector3& normal, const Vector3& vertex) {
-        std::fprintf(out_, "vn %.9g %.9g %.9g\nv %.9g %.9g %.9g\n", normal.x, normal.y, normal.z,
-                     vertex.x, vertex.y, vertex.z);
-        if (++corners_ % 3 == 0) {
-            const long a = corners_ - 2, b = corners_ - 1, c = corners_;
-            std::fprintf(out_, "f %ld//%ld %ld//%ld %ld//%ld\n", a, a, b, b, c, c);
-        }
-    }
-    long triangles() const { return corners_ / 3; }
-
-  private:
-    std::FILE* out_;
-    int batches_ = 0;
-    long corners_ = 0;
-};
 
 }  // namespace
 
