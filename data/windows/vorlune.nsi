@@ -116,6 +116,11 @@ Function ${UN}Fail
       ${Break}
     ${EndIf}
   ${Loop}
+  ; Nothing half written stays: a new program not yet in its place, and the
+  ; folder where the install made nothing else.
+  Delete "$INSTDIR\Vorlune.scr.new"
+  Delete "$INSTDIR\Vorlune.dll.new"
+  RMDir $INSTDIR
   DetailPrint "$failedText $0 $1: $3"
   MessageBox MB_OK|MB_ICONSTOP "$failedText$\r$\n$\r$\n$0 $1:$\r$\n$3" /SD IDOK
   SetErrorLevel 2
@@ -449,6 +454,8 @@ Section Uninstall
   ${Loop}
   FindClose $0
   Delete "$INSTDIR\Vorlune.ini"
+  Delete "$INSTDIR\Vorlune.scr.new"
+  Delete "$INSTDIR\Vorlune.dll.new"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\Uninstall.exe"

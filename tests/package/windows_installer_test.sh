@@ -137,7 +137,7 @@ upgrades_held() {
 run_case "an upgrade over a Vorlune.scr held open moves it aside" upgrades_held
 
 # Where the new program cannot be written (a folder in its way), nothing is
-# replaced and the exit code says so.
+# replaced, nothing half written stays, and the exit code says so.
 fails() {
     age
     cp "$dir/Vorlune.scr" "$work/old.scr"
@@ -145,6 +145,7 @@ fails() {
     want=2 install
     local rc=$?
     rmdir "$dir/Vorlune.dll.new"
+    [ ! -e "$dir/Vorlune.scr.new" ] || { echo "    Vorlune.scr.new is left"; return 1; }
     [ $rc -eq 0 ] && cmp "$work/old.scr" "$dir/Vorlune.scr" && install
 }
 run_case "a program that cannot be written: exit code 2, the old ones kept" fails
