@@ -37,14 +37,14 @@ registry() {
         sed -n -E 's/^    (.+)    REG_[A-Z_]+    (.*)$/\1=\2/p'
 }
 unix_path() { local p=${1#[Cc]:}; printf '%s/drive_c%s' "$WINEPREFIX" "${p//\\//}"; }
-# until <seconds> <command...>: polls the command until it succeeds.
+# until_ok <seconds> <command...>: polls the command until it succeeds.
 until_ok() {
     local tenths=$(($1 * 10))
     shift
     for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
     return 1
 }
-# setup_exe [arguments]: a silent install; fails unless its exit code is ${want:-0}.
+# install [arguments]: a silent install; fails unless its exit code is ${want:-0}.
 install() {
     "$wine" "$setup_exe" /S "$@" 9>&-
     local rc=$?
@@ -52,10 +52,11 @@ install() {
 }
 # The installed programs, read-me and licence are the installer's; an uninstaller is beside them.
 installed_new() {
-    local file ok=0
+    local file packed ok=0
     for file in Vorlune.scr Vorlune.dll README.txt LICENSE.txt; do
-        [ -f "$payload/$file.new" ] && cmp -s "$payload/$file.new" "$dir/$file" && continue
-        cmp -s "$payload/$file" "$dir/$file" 2>/dev/null || { echo "    $dir/$file is not the new one"; ok=1; }
+        packed=$payload/$file
+        [ -f "$packed" ] || packed=$packed.new
+        cmp -s "$packed" "$dir/$file" || { echo "    $dir/$file is not the new one"; ok=1; }
     done
     [ -f "$dir/Uninstall.exe" ] || { echo "    no Uninstall.exe"; ok=1; }
     return $ok
