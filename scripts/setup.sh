@@ -25,7 +25,7 @@ windows_packages=(
 )
 package_packages=(
     "${windows_packages[@]}"
-    dpkg-dev file nsis
+    dpkg-dev file nsis 7zip # 7zz lists what the installer carries
 )
 test_packages=(
     "${package_packages[@]}"
@@ -34,7 +34,7 @@ test_packages=(
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     lame sox pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     clang libclang-rt-14-dev
-    lintian man-db xscreensaver 7zip
+    lintian man-db xscreensaver
     sway swayidle grim wtype weston
 )
 
