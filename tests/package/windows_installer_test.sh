@@ -10,9 +10,9 @@
 # run closes it, puts the new programs in place and keeps Vorlune.ini byte for
 # byte; one over a Vorlune.scr held open (its settings dialog, as a preview
 # holds it) moves the old one aside; a program that cannot be written is exit
-# code 2. Uninstalling leaves a screen saver chosen since, and clears ours
-# (named in its short, lower-case form), the programs, the settings, the
-# folder and the entry gone.
+# code 2. Uninstalling leaves a screen saver chosen since, and closes and
+# clears ours (named in its short, lower-case form), the programs, the
+# settings, the folder and the entry gone.
 setup_exe=$1 version=$2
 [ -f "$4" ] || { echo "no $4: build the windows preset first" >&2; exit 1; }
 # Unix file names in UTF-8 for Wine: any UTF-8 locale's data will do, so none need be made.
@@ -171,14 +171,18 @@ clears_ours() {
     log "short form: $short"
     [[ $short == *'~'* ]] || return 1
     "$wine" reg add "$desktop" /v SCRNSAVE.EXE /d "$short" /f >/dev/null 2>&1 9>&-
+    "$wine" 'C:\ScreenSavers\Vorlune\Vorlune.scr' /s >/dev/null 2>&1 9>&- &
+    local shell=$!
+    until_ok 20 window_named VorluneVC || { echo "    the saver showed no VorluneVC window"; return 1; }
     # In place (_?=), so that its exit code is seen; it cannot delete itself there.
     "$wine" "$dir/Uninstall.exe" /S '_?=C:\ScreenSavers\Vorlune' 9>&-
     local rc=$?
     [ $rc -eq 0 ] || { echo "    the uninstaller's exit code is $rc"; return 1; }
+    until_ok 10 ended "$shell" || { echo "    the saver still runs"; return 1; }
     [ "$(ls -A "$dir")" = Uninstall.exe ] || { echo "    left:" && ls -A "$dir"; return 1; }
     [ -z "$(registry "$entry")" ] || { echo "    the entry is left"; return 1; }
     registry "$desktop" | grep -E '^(SCRNSAVE.EXE|ScreenSaveActive)='
     ! registry "$desktop" | grep -q '^SCRNSAVE.EXE='
 }
-run_case "an uninstall clears SCRNSAVE.EXE naming Vorlune in its short form" clears_ours
+run_case "an uninstall closes the saver running and clears SCRNSAVE.EXE naming it in its short form" clears_ours
 finish
