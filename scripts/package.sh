@@ -26,13 +26,15 @@ package() {
     (cd "build/$preset" && cpack --config CPackConfig.cmake)
 }
 
-# installer: the files the zip holds, installed (stripped) into a folder of
-# their own, made into the installer by makensis.
+# installer: the zip's very files (a strip of our own would differ from
+# CPack's in the time stamp it writes) made into the installer by makensis.
 installer() {
-    local stage=build/windows/installer version
+    local stage=build/windows/installer version zip
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt)
+    zip=$PWD/dist/vorlune-$version-windows-x64.zip
     rm -rf "$stage"
-    cmake --install build/windows --prefix "$stage" --strip >/dev/null
+    mkdir -p "$stage"
+    (cd "$stage" && cmake -E tar xf "$zip")
     makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$PWD/$stage" \
         -DICON="$PWD/saver/resources/vorlune.ico" \
         -DOUTFILE="$PWD/dist/vorlune-$version-windows-x64-setup.exe" data/windows/vorlune.nsi
