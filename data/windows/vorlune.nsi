@@ -3,7 +3,7 @@
 ; programs works), in English or Japanese by the Windows UI language. It makes
 ; Vorlune the user's screen saver and leaves an entry in Settings > Apps.
 ; scripts/package.sh builds it:
-;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DSTAGE=<the installed files>
+;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DSTAGE=<the zip's files>
 ;            -DICON=<vorlune.ico> -DOUTFILE=<setup.exe> vorlune.nsi
 ;
 ; Exit codes, the installer's and the uninstaller's alike: 0 done, 1 cancelled
