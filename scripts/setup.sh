@@ -26,7 +26,7 @@ windows_packages=(
 )
 package_packages=(
     "${windows_packages[@]}"
-    dpkg-dev file
+    dpkg-dev file nsis 7zip # 7zz lists what the installer carries
 )
 # The web page: emscripten builds it (and brings node), python3 serves it,
 # chromium shows it; scripts/web-bench.sh drives chromium with python3-websocket.

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # What the release packages hold:
 #   contents_test.sh vorlune-VERSION-windows-x64.zip vorlune_VERSION_amd64.deb VERSION
+#                    vorlune-VERSION-windows-x64-setup.exe
 # The zip: the two programs with the read-me and the licence, each with the
-# version and one manifest among its resources. The .deb: the files where
+# version and one manifest among its resources. The installer: a 64-bit
+# Unicode one (the only kind 64-bit Windows runs without its 32-bit part)
+# carrying the zip's very files and its uninstaller, listed without Wine. The .deb: the files where
 # Debian keeps them, the version, man pages that render, and no lintian error
 # (lintian also wants the dependencies computed from the binaries), nor the
 # informational tags of an unneeded section or lazy binding.
@@ -11,6 +14,7 @@ set -uo pipefail
 ZIP=$1
 DEB=$2
 VERSION=$3
+SETUP=$4
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 failures=0
@@ -39,6 +43,19 @@ data = open(sys.argv[1], "rb").read()
 assert sys.argv[2].encode("utf-16-le") in data, "not version " + sys.argv[2]
 xml.fromstring(re.search(rb"<assembly\b.*?</assembly>", data, re.S).group())' "$WORK/zip/$program" "$VERSION" ||
         fail "$program: its version or manifest"
+done
+
+# --- the installer
+listing=$(7zz l -slt "$SETUP") || fail "7zz cannot list $SETUP"
+grep -qx 'SubType = NSIS-3 Unicode 64-bit' <<<"$listing" || fail "$SETUP is no 64-bit Unicode installer"
+payload=$(sed -n 's/^Path = //p' <<<"$listing" | grep -v -e '^\$PLUGINSDIR/' -e "^$SETUP\$" | sort | tr '\n' ' ')
+[ "$payload" = "LICENSE.txt README.txt Uninstall.exe Vorlune.dll.new Vorlune.scr.new " ] ||
+    fail "the installer holds: $payload"
+7zz x -o"$WORK/setup" "$SETUP" >/dev/null || fail "7zz cannot extract $SETUP"
+for file in Vorlune.scr Vorlune.dll README.txt LICENSE.txt; do
+    packed=$WORK/setup/$file
+    [ -f "$packed" ] || packed=$packed.new
+    cmp -s "$WORK/zip/$file" "$packed" || fail "the installer's $file is not the zip's"
 done
 
 # --- the .deb

@@ -24,9 +24,10 @@ fail() {
     tail -n 30 "$WORK/daemon.log" >&2 2>/dev/null
     exit 1
 }
-# Waits up to 10 s for a command to succeed.
+# Waits up to 30 s for a command to succeed: with the other package tests
+# beside it on a busy machine, the daemon once took more than 10 s to answer.
 wait_until() {
-    for _ in $(seq 200); do
+    for _ in $(seq 600); do
         "$@" && return 0
         sleep 0.05
     done
