@@ -39,13 +39,15 @@ class X11FrontEnd final : public FrontEnd {
     X11FrontEnd(std::unique_ptr<Display, DisplayCloser> display, const LinuxOptions& options,
                 const char* caption)
         : display_(std::move(display)),
+          monitor_(sceneMonitor(display_.get())),
+          blankCursor_(display_.get()),
           window_(display_.get(), options.target, options.windowId, caption, screenWidth,
-                  screenHeight) {
+                  screenHeight, monitor_, blankCursor_.cursor()) {
         // Full screen leaves no other monitor showing the desktop. Given a
         // window, we draw only there: a screen-saver daemon covers each
         // monitor itself.
         if (options.target == DrawTarget::fullScreenSaver) {
-            covers_.emplace(display_.get(), sceneMonitor(display_.get()));
+            covers_.emplace(display_.get(), monitor_, blankCursor_.cursor());
         }
     }
     bool dispatch() override {
@@ -76,8 +78,11 @@ class X11FrontEnd final : public FrontEnd {
     }
 
   private:
-    // Destroyed in reverse: the covers and the window before their connection.
+    // Destroyed in reverse: the covers, the window and the cursor they show
+    // before their connection.
     std::unique_ptr<Display, DisplayCloser> display_;
+    MonitorArea monitor_;
+    X11BlankCursor blankCursor_;
     GlxRenderWindow window_;
     std::optional<X11MonitorCovers> covers_;
     bool closed_ = false;
