@@ -84,8 +84,10 @@ void* EglContext::createSurface(wl_egl_window* window) {
     return surface;
 }
 
-void EglContext::destroySurface(void* surface) {
-    if (eglGetCurrentSurface(EGL_DRAW) == surface) makeCurrent(nullptr);
+void EglContext::destroySurface(void* surface) noexcept {
+    if (eglGetCurrentSurface(EGL_DRAW) == surface) {
+        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_);
+    }
     eglDestroySurface(display_, surface);
 }
 

@@ -22,7 +22,9 @@ class EglContext {
     // the frame loop waits for the compositor's frame callbacks itself, so no
     // swap ever blocks the other surfaces.
     void* createSurface(wl_egl_window* window);
-    void destroySurface(void* surface);
+    // Never throws: it runs in destructors, where EGL's complaints about a
+    // surface it no longer shows have nowhere to go.
+    void destroySurface(void* surface) noexcept;
 
     void makeCurrent(void* surface);
     // Shows what was drawn (this commits the surface); false when EGL refused.
