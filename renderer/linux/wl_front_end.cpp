@@ -15,24 +15,13 @@
 #include "linux/egl_context.hpp"
 #include "linux/wl_globals.hpp"
 #include "linux/wl_input.hpp"
+#include "linux/wl_output.hpp"
 #include "linux/wl_outputs.hpp"
 #include "linux/wl_surface.hpp"
 
 namespace vorlune {
 
 namespace {
-
-const wl_output_listener kOutputListener = {
-    ignoreEvent<wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                const char*, const char*, std::int32_t>,
-    ignoreEvent<wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t>,
-    [](void* data, wl_output*) { static_cast<WlOutput*>(data)->described = true; },
-    [](void* data, wl_output*, std::int32_t scale) {
-        static_cast<WlOutput*>(data)->scale = std::max(scale, 1);
-    },
-    ignoreEvent<wl_output*, const char*>,
-    ignoreEvent<wl_output*, const char*>,
-};
 
 const xdg_wm_base_listener kWmBaseListener = {
     [](void*, xdg_wm_base* base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); },
@@ -215,9 +204,7 @@ void WaylandFrontEnd::global(std::uint32_t name, const char* interface, std::uin
             registry_, name, wp_fractional_scale_manager_v1_interface, version, 1);
     } else if (kind == wl_output_interface.name) {
         auto* proxy = bind<wl_output>(registry_, name, wl_output_interface, version, 4);
-        WlOutput& output = outputs_.add(name, std::make_unique<WlOutput>(proxy));
-        // Before version 2 an output has no done event: what it says comes at once.
-        if (version < WL_OUTPUT_DONE_SINCE_VERSION) output.described = true;
+        outputs_.add(name, std::make_unique<WlOutput>(proxy));
     } else if (kind == wl_seat_interface.name) {
         auto* seat = bind<wl_seat>(registry_, name, wl_seat_interface, version, 5);
         seats_.push_back(std::make_unique<WlSeat>(seat, name, keymaps_.get()));
@@ -337,18 +324,6 @@ std::string WaylandFrontEnd::sizes() const {
 }
 
 }  // namespace
-
-WlOutput::WlOutput(wl_output* output) : proxy(output) {
-    wl_output_add_listener(proxy, &kOutputListener, this);
-}
-
-WlOutput::~WlOutput() {
-    if (wl_output_get_version(proxy) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
-        wl_output_release(proxy);
-    } else {
-        wl_output_destroy(proxy);
-    }
-}
 
 std::unique_ptr<FrontEnd> openWaylandFrontEnd(const LinuxOptions& options, const char* caption) {
     return std::make_unique<WaylandFrontEnd>(options, caption);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "linux/wl_globals.hpp"
+#include "linux/wl_output.hpp"
 
 struct wl_egl_window;
 
