@@ -98,8 +98,9 @@ void EglContext::makeCurrent(void* surface) {
     }
 }
 
-bool EglContext::swapBuffers(void* surface) {
-    return eglSwapBuffers(display_, surface) == EGL_TRUE;
+std::string EglContext::swapBuffers(void* surface) {
+    if (eglSwapBuffers(display_, surface) == EGL_TRUE) return {};
+    return std::string("eglSwapBuffers failed: ") + eglErrorName(eglGetError());
 }
 
 }  // namespace vorlune

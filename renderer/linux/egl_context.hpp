@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 struct wl_display;
 struct wl_egl_window;
 
@@ -27,8 +29,9 @@ class EglContext {
     void destroySurface(void* surface) noexcept;
 
     void makeCurrent(void* surface);
-    // Shows what was drawn (this commits the surface); false when EGL refused.
-    bool swapBuffers(void* surface);
+    // Shows what was drawn (this commits the surface). Empty, or what
+    // failed: "eglSwapBuffers failed: EGL_BAD_...".
+    std::string swapBuffers(void* surface);
 
   private:
     void* display_ = nullptr;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -81,6 +82,8 @@ class WaylandFrontEnd final : public FrontEnd {
     std::unique_ptr<EglContext> egl_;
     OutputRoster<WlOutput, SceneSurface> outputs_;
     std::unique_ptr<SceneSurface> window_;
+    // Why the last surface EGL failed on was given up.
+    std::string failure_;
     bool closed_ = false;
 };
 
@@ -281,6 +284,11 @@ void WaylandFrontEnd::coverOutputs() {
         roundtrip();
         outputs_.dropClosed([](const SceneSurface& surface) { return surface.closed(); });
         closed_ = outputs_.allClosed();
+        // The compositor closing them is the end of a run; EGL failing on
+        // every one is not.
+        if (closed_ && !failure_.empty()) {
+            throw WaylandError(failure_ + ", on every output there was");
+        }
     }
 }
 
@@ -302,8 +310,13 @@ int WaylandFrontEnd::drawFrames(const std::function<void()>& draw) {
     int drawn = 0;
     forEachSurface([&](SceneSurface& surface) {
         if (!surface.canDraw()) return;
-        surface.drawFrame(draw);
-        ++drawn;
+        if (surface.drawFrame(draw)) {
+            ++drawn;
+            return;
+        }
+        if (&surface == window_.get()) throw WaylandError(surface.failure());
+        failure_ = surface.failure() + " on an output";
+        std::fprintf(stderr, "vorlune: %s: that output is given up\n", failure_.c_str());
     });
     return drawn;
 }

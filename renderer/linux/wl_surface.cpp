@@ -208,7 +208,7 @@ void SceneSurface::forgetOutput(wl_output* output) {
     outputChanged();
 }
 
-void SceneSurface::drawFrame(const std::function<void()>& draw) {
+bool SceneSurface::drawFrame(const std::function<void()>& draw) {
     std::int32_t pixelWidth = 0;
     std::int32_t pixelHeight = 0;
     std::int32_t bufferScale = 1;
@@ -254,7 +254,17 @@ void SceneSurface::drawFrame(const std::function<void()>& draw) {
     frameCallback_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frameCallback_, &kFrameListener, this);
     framePending_ = true;
-    egl_.swapBuffers(eglSurface_);
+    failure_ = egl_.swapBuffers(eglSurface_);
+    if (!failure_.empty()) {
+        // Nothing was committed, so the callback would never come: rather
+        // than wait on it for good, the surface is given up.
+        wl_callback_destroy(frameCallback_);
+        frameCallback_ = nullptr;
+        framePending_ = false;
+        closed_ = true;
+        return false;
+    }
+    return true;
 }
 
 std::string SceneSurface::size() const {

@@ -48,7 +48,10 @@ class SceneSurface {
     bool takeResized();
 
     // Draws one frame with `draw` at the surface's pixel size and shows it.
-    void drawFrame(const std::function<void()>& draw);
+    // False when EGL would not show it: the surface is then closed, and
+    // failure() says why.
+    bool drawFrame(const std::function<void()>& draw);
+    const std::string& failure() const { return failure_; }
 
     // An output's scale changed, or an output it was on goes away.
     void outputChanged();
@@ -82,6 +85,7 @@ class SceneSurface {
     wl_egl_window* eglWindow_ = nullptr;
     void* eglSurface_ = nullptr;
     std::vector<wl_output*> entered_;
+    std::string failure_;
 
     // Logical size as configured, and what the compositor offered since.
     std::int32_t width_;
