@@ -329,6 +329,12 @@ bool GlxRenderWindow::drainEvents() {
     return stop;
 }
 
+bool GlxRenderWindow::takeResized() {
+    const bool resized = resized_;
+    resized_ = false;
+    return resized;
+}
+
 bool GlxRenderWindow::isAutoRepeatRelease(const XEvent& release) {
     // Unless the server does detectable auto-repeat, every repeat of a held key
     // is a release and a press with the same time stamp; the release is not real.
@@ -355,6 +361,7 @@ bool GlxRenderWindow::handleEvent(const XEvent& event) {
                 width_ = configure.width;
                 height_ = configure.height;
                 resizeViewport(width_, height_);
+                resized_ = true;
             }
             return false;
         }

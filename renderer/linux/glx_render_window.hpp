@@ -48,6 +48,8 @@ class GlxRenderWindow {
     // changes into the viewport. True when one of them asks the renderer to
     // stop (the window closed or destroyed).
     bool drainEvents();
+    // True once after the window's size changed.
+    bool takeResized();
 
     void swapBuffers();
 
@@ -74,6 +76,7 @@ class GlxRenderWindow {
     int height_ = 0;
     bool gone_ = false;
     bool mapped_ = false;
+    bool resized_ = false;
 };
 
 }  // namespace vorlune

@@ -4,6 +4,7 @@
 // runs full screen, in a window, or as a screen-saver hack drawing into the
 // window it is given (-root, -window-id, XSCREENSAVER_WINDOW).
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -33,10 +34,16 @@ void run(const LinuxOptions& options) {
             : openX11FrontEnd(options, kCaption);
     sceneStart();
     const RunFigures figures =
-        runFrames(*display, static_cast<double>(options.delayMicroseconds) / 1e6);
+        runFrames(*display, FrameScene{sceneTick, sceneDraw, sceneKeepRunning},
+                  static_cast<double>(options.delayMicroseconds) / 1e6);
     sceneStop();
     if (options.printFrameRate) {
-        std::fprintf(stderr, "vorlune: %s\n", describeRun(figures, display->sizes()).c_str());
+        std::string text = describeRun(figures, display->surfaces());
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find('\n', at), text.size());
+            std::fprintf(stderr, "vorlune: %s\n", text.substr(at, end - at).c_str());
+            at = end + 1;
+        }
     }
 }
 

@@ -48,10 +48,9 @@ class WaylandFrontEnd final : public FrontEnd {
 
     bool dispatch() override;
     bool closed() const override { return closed_; }
-    bool gone() const override { return closed_; }
     int drawFrames(const std::function<void()>& draw) override;
     void wait(double seconds, int wakeFd) override;
-    std::string sizes() const override;
+    std::vector<SurfaceFrames> surfaces() const override;
 
   private:
     static const wl_registry_listener kRegistryListener;
@@ -65,6 +64,8 @@ class WaylandFrontEnd final : public FrontEnd {
     void readEvents(int timeoutMs, int wakeFd);
     void roundtrip();
     void coverOutputs();
+    void dropClosedSurfaces();
+    void retire(const SceneSurface& surface);
     template <typename Visit>
     void forEachSurface(Visit visit) {
         outputs_.forEachSurface(visit);
@@ -82,7 +83,8 @@ class WaylandFrontEnd final : public FrontEnd {
     std::unique_ptr<EglContext> egl_;
     OutputRoster<WlOutput, SceneSurface> outputs_;
     std::unique_ptr<SceneSurface> window_;
-    // Why the last surface EGL failed on was given up.
+    // What the surfaces that are gone showed, and why the last to fail did.
+    std::vector<SurfaceFrames> retired_;
     std::string failure_;
     bool closed_ = false;
 };
@@ -217,6 +219,7 @@ void WaylandFrontEnd::global(std::uint32_t name, const char* interface, std::uin
 void WaylandFrontEnd::globalRemove(std::uint32_t name) {
     if (WlOutput* output = outputs_.output(name)) {
         forEachSurface([output](SceneSurface& surface) { surface.forgetOutput(output->proxy); });
+        if (const SceneSurface* surface = outputs_.surface(name)) retire(*surface);
         outputs_.remove(name);
         return;
     }
@@ -269,8 +272,20 @@ void WaylandFrontEnd::readEvents(int timeoutMs, int wakeFd) {
     }
 }
 
+void WaylandFrontEnd::retire(const SceneSurface& surface) {
+    retired_.push_back({surface.name(), surface.size(), surface.frames()});
+}
+
+void WaylandFrontEnd::dropClosedSurfaces() {
+    outputs_.dropClosed([this](const SceneSurface& surface) {
+        if (!surface.closed()) return false;
+        retire(surface);
+        return true;
+    });
+}
+
 void WaylandFrontEnd::coverOutputs() {
-    outputs_.dropClosed([](const SceneSurface& surface) { return surface.closed(); });
+    dropClosedSurfaces();
     outputs_.cover([this](WlOutput& output) -> std::unique_ptr<SceneSurface> {
         if (!output.described) return nullptr;
         // The compositor's first configure gives it the output's size.
@@ -282,7 +297,7 @@ void WaylandFrontEnd::coverOutputs() {
         // compositor has said all it has to say is every surface known closed
         // for good rather than gone with its output.
         roundtrip();
-        outputs_.dropClosed([](const SceneSurface& surface) { return surface.closed(); });
+        dropClosedSurfaces();
         closed_ = outputs_.allClosed();
         // The compositor closing them is the end of a run; EGL failing on
         // every one is not.
@@ -315,7 +330,7 @@ int WaylandFrontEnd::drawFrames(const std::function<void()>& draw) {
             return;
         }
         if (&surface == window_.get()) throw WaylandError(surface.failure());
-        failure_ = surface.failure() + " on an output";
+        failure_ = surface.failure() + " on " + surface.name();
         std::fprintf(stderr, "vorlune: %s: that output is given up\n", failure_.c_str());
     });
     return drawn;
@@ -325,15 +340,14 @@ void WaylandFrontEnd::wait(double seconds, int wakeFd) {
     readEvents(seconds < 0.0 ? -1 : static_cast<int>(std::ceil(seconds * 1000.0)), wakeFd);
 }
 
-std::string WaylandFrontEnd::sizes() const {
-    std::string text;
-    const auto add = [&text](const SceneSurface& surface) {
-        if (!text.empty()) text += ", ";
-        text += surface.size();
+std::vector<SurfaceFrames> WaylandFrontEnd::surfaces() const {
+    std::vector<SurfaceFrames> all = retired_;
+    const auto add = [&all](const SceneSurface& surface) {
+        all.push_back({surface.name(), surface.size(), surface.frames()});
     };
     outputs_.forEachSurface(add);
     if (window_) add(*window_);
-    return text.empty() ? "no output" : text;
+    return all;
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ const wl_output_listener kOutputListener = {
     [](void* data, wl_output*, std::int32_t scale) {
         static_cast<WlOutput*>(data)->scale = std::max(scale, 1);
     },
-    ignoreEvent<wl_output*, const char*>,
+    [](void* data, wl_output*, const char* name) { static_cast<WlOutput*>(data)->name = name; },
     ignoreEvent<wl_output*, const char*>,
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "linux/wl_globals.hpp"
 
@@ -30,6 +31,7 @@ struct WlOutput {
     wl_output* proxy;
     std::int32_t scale = 1;  // the integer buffer scale it asks for
     bool described = false;  // a first done event has come
+    std::string name;        // its name event's (version 4), for the frame-rate lines
 };
 
 }  // namespace vorlune

@@ -101,6 +101,11 @@ SceneSurface::SceneSurface(const WlGlobals& globals, EglContext& egl, SurfaceRol
                            WlOutput* output, const char* title, std::int32_t width,
                            std::int32_t height)
     : egl_(egl), role_(role), output_(output), width_(width), height_(height) {
+    if (output_ == nullptr) {
+        name_ = "window";
+    } else {
+        name_ = output_->name.empty() ? "output" : output_->name;
+    }
     surface_ = wl_compositor_create_surface(globals.compositor);
     if (surface_ == nullptr) throw WaylandError("wl_compositor_create_surface failed");
     wl_surface_add_listener(surface_, &kSurfaceListener, this);
@@ -264,6 +269,7 @@ bool SceneSurface::drawFrame(const std::function<void()>& draw) {
         closed_ = true;
         return false;
     }
+    ++frames_;
     return true;
 }
 

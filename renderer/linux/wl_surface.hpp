@@ -59,6 +59,9 @@ class SceneSurface {
 
     // "WIDTHxHEIGHT" in pixels, as last drawn.
     std::string size() const;
+    // The output's name, or "window".
+    const std::string& name() const { return name_; }
+    long frames() const { return frames_; }
 
   private:
     void configure(std::int32_t width, std::int32_t height);
@@ -85,7 +88,9 @@ class SceneSurface {
     wl_egl_window* eglWindow_ = nullptr;
     void* eglSurface_ = nullptr;
     std::vector<wl_output*> entered_;
+    std::string name_;
     std::string failure_;
+    long frames_ = 0;
 
     // Logical size as configured, and what the compositor offered since.
     std::int32_t width_;

@@ -51,17 +51,16 @@ class X11FrontEnd final : public FrontEnd {
         }
     }
     bool dispatch() override {
-        if (XPending(display_.get()) == 0) return false;
         if (window_.drainEvents()) closed_ = true;
-        return true;
+        return window_.takeResized();
     }
-    bool closed() const override { return closed_; }
-    bool gone() const override { return window_.gone(); }
+    bool closed() const override { return closed_ || window_.gone(); }
 
     int drawFrames(const std::function<void()>& draw) override {
         if (!window_.mapped()) return 0;
         draw();
         window_.swapBuffers();
+        ++frames_;
         return 1;
     }
 
@@ -73,8 +72,9 @@ class X11FrontEnd final : public FrontEnd {
         poll(descriptors, 2, timeout);
     }
 
-    std::string sizes() const override {
-        return std::to_string(window_.width()) + "x" + std::to_string(window_.height());
+    std::vector<SurfaceFrames> surfaces() const override {
+        return {{"window", std::to_string(window_.width()) + "x" + std::to_string(window_.height()),
+                 frames_}};
     }
 
   private:
@@ -85,6 +85,7 @@ class X11FrontEnd final : public FrontEnd {
     X11BlankCursor blankCursor_;
     GlxRenderWindow window_;
     std::optional<X11MonitorCovers> covers_;
+    long frames_ = 0;
     bool closed_ = false;
 };
 
