@@ -14,6 +14,7 @@ run_packages=(
     libx11-dev libxrandr-dev
     libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev
     librust-wayland-protocols-dev # the one Debian package with the layer shell's protocol file
+    libdecor-0-dev libdecor-0-plugin-1-cairo # title bars where the compositor draws none
     xvfb x11-utils
 )
 windows_packages=(

@@ -1,5 +1,6 @@
 #include "linux/wl_front_end.hpp"
 
+#include <libdecor.h>
 #include <poll.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -54,6 +55,7 @@ class WaylandFrontEnd final : public FrontEnd {
 
   private:
     static const wl_registry_listener kRegistryListener;
+    static libdecor_interface kDecorationsListener;
 
     void release();
     void global(std::uint32_t name, const char* interface, std::uint32_t version);
@@ -86,6 +88,7 @@ class WaylandFrontEnd final : public FrontEnd {
     // What the surfaces that are gone showed, and why the last to fail did.
     std::vector<SurfaceFrames> retired_;
     std::string failure_;
+    std::string decorationsFailure_;
     bool closed_ = false;
 };
 
@@ -98,8 +101,31 @@ const wl_registry_listener WaylandFrontEnd::kRegistryListener = {
     },
 };
 
+// libdecor's errors come with no object of ours to hang on; there is one
+// front end, and the next dispatch ends the run with the message.
+WaylandFrontEnd* decoratedFrontEnd = nullptr;
+
+libdecor_interface WaylandFrontEnd::kDecorationsListener = {
+    [](libdecor*, libdecor_error, const char* message) {
+        if (decoratedFrontEnd != nullptr) {
+            decoratedFrontEnd->decorationsFailure_ = std::string("libdecor: ") + message;
+        }
+    },
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
 WaylandFrontEnd::WaylandFrontEnd(const LinuxOptions& options, const char* caption)
     : caption_(caption) {
+    decoratedFrontEnd = this;
     const char* name = std::getenv("WAYLAND_DISPLAY");
     name_ = name != nullptr && *name != '\0' ? name : "wayland-0";
     display_ = wl_display_connect(nullptr);
@@ -135,6 +161,10 @@ WaylandFrontEnd::WaylandFrontEnd(const LinuxOptions& options, const char* captio
                 break;
             case DrawTarget::window:
                 role_ = SurfaceRole::window;
+                if (globals_.decorationManager == nullptr) {
+                    globals_.decorations = libdecor_new(display_, &kDecorationsListener);
+                    if (globals_.decorations == nullptr) throw WaylandError("libdecor_new failed");
+                }
                 break;
             default:
                 role_ =
@@ -153,18 +183,21 @@ WaylandFrontEnd::WaylandFrontEnd(const LinuxOptions& options, const char* captio
         }
     } catch (...) {
         release();
+        decoratedFrontEnd = nullptr;
         throw;
     }
 }
 
 WaylandFrontEnd::~WaylandFrontEnd() {
     release();
+    decoratedFrontEnd = nullptr;
 }
 
 void WaylandFrontEnd::release() {
     if (display_ == nullptr) return;
     // Each object before what it was made from, the connection last.
     window_.reset();
+    if (globals_.decorations != nullptr) libdecor_unref(globals_.decorations);
     outputs_.clear();
     seats_.clear();
     egl_.reset();
@@ -172,6 +205,9 @@ void WaylandFrontEnd::release() {
         wp_fractional_scale_manager_v1_destroy(globals_.fractionalScale);
     }
     if (globals_.viewporter != nullptr) wp_viewporter_destroy(globals_.viewporter);
+    if (globals_.decorationManager != nullptr) {
+        zxdg_decoration_manager_v1_destroy(globals_.decorationManager);
+    }
     if (globals_.wmBase != nullptr) xdg_wm_base_destroy(globals_.wmBase);
     if (globals_.layerShell != nullptr) {
         if (zwlr_layer_shell_v1_get_version(globals_.layerShell) >=
@@ -207,6 +243,9 @@ void WaylandFrontEnd::global(std::uint32_t name, const char* interface, std::uin
     } else if (kind == wp_fractional_scale_manager_v1_interface.name) {
         globals_.fractionalScale = bind<wp_fractional_scale_manager_v1>(
             registry_, name, wp_fractional_scale_manager_v1_interface, version, 1);
+    } else if (kind == zxdg_decoration_manager_v1_interface.name) {
+        globals_.decorationManager = bind<zxdg_decoration_manager_v1>(
+            registry_, name, zxdg_decoration_manager_v1_interface, version, 1);
     } else if (kind == wl_output_interface.name) {
         auto* proxy = bind<wl_output>(registry_, name, wl_output_interface, version, 4);
         outputs_.add(name, std::make_unique<WlOutput>(proxy));
@@ -311,6 +350,7 @@ bool WaylandFrontEnd::dispatch() {
     dispatchPending();
     readEvents(0, -1);
     dispatchPending();
+    if (!decorationsFailure_.empty()) throw WaylandError(decorationsFailure_);
     if (window_) {
         closed_ = window_->closed();
     } else {

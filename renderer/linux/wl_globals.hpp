@@ -7,11 +7,14 @@
 
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 // NOTE: the layer shell's header names a parameter "namespace", a C++ keyword.
 #define namespace layer_namespace
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #undef namespace
+
+struct libdecor;
 
 namespace vorlune {
 
@@ -34,6 +37,10 @@ struct WlGlobals {
     xdg_wm_base* wmBase = nullptr;
     wp_viewporter* viewporter = nullptr;
     wp_fractional_scale_manager_v1* fractionalScale = nullptr;
+    zxdg_decoration_manager_v1* decorationManager = nullptr;
+    // Title bars drawn on our behalf, for a window where the compositor draws
+    // none (no decoration manager); made only then.
+    libdecor* decorations = nullptr;
 };
 
 }  // namespace vorlune

@@ -26,6 +26,13 @@ WlOutput::WlOutput(wl_output* output) : proxy(output) {
     if (wl_output_get_version(proxy) < WL_OUTPUT_DONE_SINCE_VERSION) described = true;
 }
 
+WlOutput* WlOutput::of(wl_output* output) {
+    if (wl_proxy_get_listener(reinterpret_cast<wl_proxy*>(output)) != &kOutputListener) {
+        return nullptr;
+    }
+    return static_cast<WlOutput*>(wl_output_get_user_data(output));
+}
+
 WlOutput::~WlOutput() {
     if (wl_output_get_version(proxy) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
         wl_output_release(proxy);

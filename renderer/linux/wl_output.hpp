@@ -24,9 +24,9 @@ struct WlOutput {
     WlOutput(const WlOutput&) = delete;
     WlOutput& operator=(const WlOutput&) = delete;
 
-    static WlOutput* of(wl_output* output) {
-        return static_cast<WlOutput*>(wl_output_get_user_data(output));
-    }
+    // The output a proxy is, or null for one bound by someone else in this
+    // process (libdecor binds the outputs too, and surfaces enter its proxies).
+    static WlOutput* of(wl_output* output);
 
     wl_output* proxy;
     std::int32_t scale = 1;  // the integer buffer scale it asks for

@@ -9,6 +9,9 @@
 #include "linux/wl_output.hpp"
 
 struct wl_egl_window;
+struct libdecor_frame;
+struct libdecor_configuration;
+struct libdecor_frame_interface;
 
 namespace vorlune {
 
@@ -18,7 +21,7 @@ enum class SurfaceRole {
     overlay,     // a layer surface above everything on one output, with the keyboard
     background,  // a layer surface under every window on one output, taking no input
     fullscreen,  // a toplevel made fullscreen on one output, where there is no layer shell
-    window,      // a normal toplevel, wherever the compositor puts it
+    window,      // a normal toplevel with a title bar, wherever the compositor puts it
 };
 
 // A surface the scene is drawn on. It is drawn at the real pixel size of
@@ -30,13 +33,16 @@ enum class SurfaceRole {
 class SceneSurface {
   public:
     // For every role but window, `output` is where it is shown. `title` names
-    // a toplevel.
+    // a toplevel. A window's title bar is the compositor's where it offers
+    // to draw one (a decoration manager), and otherwise libdecor's.
     SceneSurface(const WlGlobals& globals, EglContext& egl, SurfaceRole role, WlOutput* output,
                  const char* title, std::int32_t width, std::int32_t height);
     ~SceneSurface();
     SceneSurface(const SceneSurface&) = delete;
     SceneSurface& operator=(const SceneSurface&) = delete;
 
+    // The scene surface a wl_surface is, or null for one that is not ours
+    // (a title bar's part, say).
     static SceneSurface* of(wl_surface* surface);
 
     // The compositor closed it; it shows nothing more.
@@ -65,6 +71,7 @@ class SceneSurface {
 
   private:
     void configure(std::int32_t width, std::int32_t height);
+    void decoratedConfigure(libdecor_configuration* configuration);
     std::int32_t integerScale() const;
     void release();
 
@@ -74,6 +81,8 @@ class SceneSurface {
     static const xdg_toplevel_listener kToplevelListener;
     static const wl_callback_listener kFrameListener;
     static const wp_fractional_scale_v1_listener kFractionalListener;
+    static const zxdg_toplevel_decoration_v1_listener kDecorationListener;
+    static libdecor_frame_interface kDecoratedFrameListener;
 
     EglContext& egl_;
     SurfaceRole role_;
@@ -82,6 +91,8 @@ class SceneSurface {
     zwlr_layer_surface_v1* layerSurface_ = nullptr;
     xdg_surface* xdgSurface_ = nullptr;
     xdg_toplevel* toplevel_ = nullptr;
+    zxdg_toplevel_decoration_v1* decoration_ = nullptr;
+    libdecor_frame* frame_ = nullptr;
     wp_viewport* viewport_ = nullptr;
     wp_fractional_scale_v1* fractionalScale_ = nullptr;
     wl_callback* frameCallback_ = nullptr;

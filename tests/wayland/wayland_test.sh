@@ -110,8 +110,9 @@ case $SCENARIO in
                 fail "not drawn at each output's size: $(cat "$WORK/vorlune.log")"
         done
         ;;
-    window) # --window: a 1024x768 toplevel that draws nothing while hidden; the frame
-        # rate and CPU time a frame of both front ends at 1024x768 printed
+    window) # --window: a 1024x768 toplevel that draws nothing while hidden, closed by
+        # the compositor; the frame rate and CPU time a frame of both front ends at
+        # 1024x768 printed
         start_sway 1
         swaymsg output HEADLESS-1 mode 1280x1024 pos 0 0 >/dev/null
         # measure LABEL SECONDS: frames shown and CPU time over that time, printed
@@ -136,7 +137,8 @@ case $SCENARIO in
         swaymsg '[app_id=vorlune] move container to workspace 1' >/dev/null
         f0=$(frames_shown)
         wait_until eval '[ "$(frames_shown)" -gt "$f0" ]' || fail "no frames once shown again"
-        kill -TERM "$VORLUNE_PID"
+        # closed as its title bar's button does
+        swaymsg '[app_id=vorlune] kill' >/dev/null
         expect_exit 2 0
         # The same window on X11, in the same run.
         exec 9>"$WORK/display"
@@ -190,8 +192,9 @@ case $SCENARIO in
         expect_exit 2 0
         expect_paced 0.5 1
         ;;
-    weston) # no layer shell: a fullscreen toplevel; -background refused; a display that
-        # does not answer is an error, with no fall back to X11, and so is one lost
+    weston) # no layer shell: a fullscreen toplevel; -background refused; --window with
+        # libdecor's title bar; a display that does not answer is an error, with no fall
+        # back to X11, and so is one lost
         start_weston
         start_vorlune -fps
         wait_until eval '[ "$(frames_shown)" -gt 0 ]' || fail "no frames shown"
@@ -215,6 +218,16 @@ case $SCENARIO in
         # a 1024x768 window would be a toplevel not made fullscreen
         grep -q 'fps at 800x600$' "$WORK/vorlune.log" ||
             fail "not drawn at the output's size: $(cat "$WORK/vorlune.log")"
+        # weston draws no title bars: --window gets libdecor's, in subsurfaces of
+        # its own around the scene, drawn at the window's size
+        WAYLAND_DEBUG=client start_vorlune --window -fps
+        wait_until eval '[ "$(frames_shown)" -gt 2 ]' || fail "no frames in a window"
+        kill -TERM "$VORLUNE_PID"
+        expect_exit 2 0
+        grep -q 'wl_subcompositor@[0-9]*\.get_subsurface' "$WORK/vorlune.log" ||
+            fail "--window has no title bar (libdecor made no subsurface)"
+        grep -q '^vorlune: window: .* fps at 1024x768$' "$WORK/vorlune.log" ||
+            fail "the window not drawn at 1024x768: $(grep '^vorlune:' "$WORK/vorlune.log")"
         DISPLAY=:4093 WAYLAND_DISPLAY=nowhere-7 "$VORLUNE" --window >/dev/null 2>"$WORK/err.txt"
         code=$?
         [ "$code" -eq 1 ] || fail "a display that does not answer: exit code $code"
