@@ -4,6 +4,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -32,6 +34,10 @@ double cpuSeconds() {
     return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
 }
 
+std::array<int, 2> wakeFds(const FrameScene& scene) {
+    return {stopSignalDescriptor(), scene.wakeFd};
+}
+
 // The pause after a round. Events are handled as they come, so a key held,
 // a closed window or a stop signal ends it at once, and so does news the
 // picture should show (a new size); other keys, the pointer and the
@@ -41,7 +47,7 @@ void pauseAfterFrame(FrontEnd& display, const FrameScene& scene, double seconds)
     for (double left = seconds; left > 0.0; left = end - clockSeconds()) {
         if (display.dispatch()) return;
         if (display.closed() || stopSignalled() || !scene.keepRunning()) return;
-        display.wait(left, stopSignalDescriptor());
+        display.wait(left, wakeFds(scene));
     }
 }
 
@@ -87,7 +93,7 @@ RunFigures runFrames(FrontEnd& display, const FrameScene& scene, double pauseSec
             scene.draw();
         });
         if (drawn == 0) {
-            display.wait(-1.0, stopSignalDescriptor());
+            display.wait(-1.0, wakeFds(scene));
         } else if (pauseSeconds > 0.0) {
             pauseAfterFrame(display, scene, pauseSeconds);
         }
@@ -114,6 +120,15 @@ std::string describeRun(const RunFigures& figures, const std::vector<SurfaceFram
                       ? figures.cpuSeconds * 1000.0 / static_cast<double>(figures.rounds)
                       : 0.0);
     return text + line;
+}
+
+void printRun(const RunFigures& figures, const std::vector<SurfaceFrames>& surfaces) {
+    const std::string text = describeRun(figures, surfaces);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::fprintf(stderr, "vorlune: %s\n", text.substr(at, end - at).c_str());
+        at = end + 1;
+    }
 }
 
 }  // namespace vorlune

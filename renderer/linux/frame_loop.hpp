@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,19 +31,21 @@ class FrontEnd {
     // surface's context and viewport current, and shows what it drew. Returns
     // how many frames it drew: 0 while every surface waits for the compositor.
     virtual int drawFrames(const std::function<void()>& draw) = 0;
-    // Waits until events come, `seconds` pass (forever when negative) or
-    // `wakeFd` becomes readable, without handling the events.
-    virtual void wait(double seconds, int wakeFd) = 0;
+    // Waits until events come, `seconds` pass (forever when negative) or one
+    // of `wakeFds` becomes readable, without handling the events.
+    virtual void wait(double seconds, std::span<const int> wakeFds) = 0;
     // Every surface drawn on in the run, those gone included.
     virtual std::vector<SurfaceFrames> surfaces() const = 0;
 };
 
 // The scene as the loop drives it: one tick a round, that moment drawn on
-// every surface the round reaches; keepRunning is false once it should end.
+// every surface the round reaches; keepRunning is false once it should end,
+// and wakeFd, where there is one, becomes readable when that may have changed.
 struct FrameScene {
     std::function<void()> tick;
     std::function<void()> draw;
     std::function<bool()> keepRunning;
+    int wakeFd = -1;
 };
 
 // SIGTERM, SIGINT and SIGHUP end the run cleanly: they are caught from here
@@ -68,5 +71,7 @@ RunFigures runFrames(FrontEnd& display, const FrameScene& scene, double pauseSec
 // One line a surface, "NAME: N frames in S s, F fps at SIZE", then "N rounds
 // in S s, C ms CPU a round".
 std::string describeRun(const RunFigures& figures, const std::vector<SurfaceFrames>& surfaces);
+// The same on stderr, each line begun with "vorlune: ".
+void printRun(const RunFigures& figures, const std::vector<SurfaceFrames>& surfaces);
 
 }  // namespace vorlune

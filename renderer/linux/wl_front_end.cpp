@@ -50,7 +50,7 @@ class WaylandFrontEnd final : public FrontEnd {
     bool dispatch() override;
     bool closed() const override { return closed_; }
     int drawFrames(const std::function<void()>& draw) override;
-    void wait(double seconds, int wakeFd) override;
+    void wait(double seconds, std::span<const int> wakeFds) override;
     std::vector<SurfaceFrames> surfaces() const override;
 
   private:
@@ -63,7 +63,7 @@ class WaylandFrontEnd final : public FrontEnd {
     std::string where() const { return "the Wayland display \"" + name_ + "\""; }
     [[noreturn]] void connectionFailed() const;
     void dispatchPending();
-    void readEvents(int timeoutMs, int wakeFd);
+    void readEvents(int timeoutMs, std::span<const int> wakeFds);
     void roundtrip();
     void coverOutputs();
     void dropClosedSurfaces();
@@ -289,9 +289,9 @@ void WaylandFrontEnd::roundtrip() {
 }
 
 // Reads what the compositor has sent, waiting up to the timeout (-1: for as
-// long as it takes) for something to come, or for wakeFd. Events already
+// long as it takes) for something to come, or for wakeFds. Events already
 // read (EGL reads the connection too) are left to be dispatched.
-void WaylandFrontEnd::readEvents(int timeoutMs, int wakeFd) {
+void WaylandFrontEnd::readEvents(int timeoutMs, std::span<const int> wakeFds) {
     if (wl_display_prepare_read(display_) != 0) return;
     short events = POLLIN;
     if (wl_display_flush(display_) < 0) {
@@ -302,8 +302,9 @@ void WaylandFrontEnd::readEvents(int timeoutMs, int wakeFd) {
         // The rest goes out once the socket takes it.
         events |= POLLOUT;
     }
-    pollfd descriptors[2] = {{wl_display_get_fd(display_), events, 0}, {wakeFd, POLLIN, 0}};
-    const int ready = poll(descriptors, wakeFd >= 0 ? 2 : 1, timeoutMs);
+    std::vector<pollfd> descriptors{{wl_display_get_fd(display_), events, 0}};
+    for (const int fd : wakeFds) descriptors.push_back({fd, POLLIN, 0});
+    const int ready = poll(descriptors.data(), descriptors.size(), timeoutMs);
     if (ready > 0 && (descriptors[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
         if (wl_display_read_events(display_) < 0) connectionFailed();
     } else {
@@ -348,7 +349,7 @@ void WaylandFrontEnd::coverOutputs() {
 
 bool WaylandFrontEnd::dispatch() {
     dispatchPending();
-    readEvents(0, -1);
+    readEvents(0, {});
     dispatchPending();
     if (!decorationsFailure_.empty()) throw WaylandError(decorationsFailure_);
     if (window_) {
@@ -376,8 +377,8 @@ int WaylandFrontEnd::drawFrames(const std::function<void()>& draw) {
     return drawn;
 }
 
-void WaylandFrontEnd::wait(double seconds, int wakeFd) {
-    readEvents(seconds < 0.0 ? -1 : static_cast<int>(std::ceil(seconds * 1000.0)), wakeFd);
+void WaylandFrontEnd::wait(double seconds, std::span<const int> wakeFds) {
+    readEvents(seconds < 0.0 ? -1 : static_cast<int>(std::ceil(seconds * 1000.0)), wakeFds);
 }
 
 std::vector<SurfaceFrames> WaylandFrontEnd::surfaces() const {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frame/render_settings.hpp"
 #include "linux/glx_render_window.hpp"
@@ -64,12 +65,12 @@ class X11FrontEnd final : public FrontEnd {
         return 1;
     }
 
-    void wait(double seconds, int wakeFd) override {
+    void wait(double seconds, std::span<const int> wakeFds) override {
         if (XPending(display_.get()) > 0) return;
-        pollfd descriptors[2] = {{ConnectionNumber(display_.get()), POLLIN, 0},
-                                 {wakeFd, POLLIN, 0}};
+        std::vector<pollfd> descriptors{{ConnectionNumber(display_.get()), POLLIN, 0}};
+        for (const int fd : wakeFds) descriptors.push_back({fd, POLLIN, 0});
         const int timeout = seconds < 0.0 ? -1 : static_cast<int>(std::ceil(seconds * 1000.0));
-        poll(descriptors, 2, timeout);
+        poll(descriptors.data(), descriptors.size(), timeout);
     }
 
     std::vector<SurfaceFrames> surfaces() const override {

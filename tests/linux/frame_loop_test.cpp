@@ -58,10 +58,10 @@ class FakeDisplay final : public FrontEnd {
         }
         return drawn;
     }
-    void wait(double seconds, int wakeFd) override {
+    void wait(double seconds, std::span<const int> wakeFds) override {
         const double ms = seconds < 0.0 ? 3.0 : std::min(seconds * 1000.0, 3.0);
-        pollfd descriptor{wakeFd, POLLIN, 0};
-        poll(&descriptor, wakeFd >= 0 ? 1 : 0, static_cast<int>(std::ceil(ms)));
+        pollfd descriptor{wakeFds[0], POLLIN, 0};
+        poll(&descriptor, 1, static_cast<int>(std::ceil(ms)));
     }
     std::vector<SurfaceFrames> surfaces() const override {
         long a = 0;

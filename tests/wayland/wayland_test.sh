@@ -171,6 +171,24 @@ case $SCENARIO in
         wait_until eval '! kill -0 "$IDLE_PID" 2>/dev/null' || fail "swayidle did not end"
         wait_until eval '! pgrep -x vorlune-idle >/dev/null' || fail "a vorlune is left running"
         ;;
+    idle_daemon) # --idle through sway's org_kde_kwin_idle: no frame while the user is
+        # active, the scene once idle, ended by a key, shown again once idle; SIGTERM
+        # ends it with code 0
+        start_sway 1
+        swaymsg output HEADLESS-1 mode 1024x768 pos 0 0 >/dev/null
+        start_vorlune --idle 2 -fps
+        for _ in 1 2 3 4 5 6; do wtype -k a && sleep 0.5; done
+        [ "$(frames_shown)" -eq 0 ] || fail "$(frames_shown) frames shown while the user was active"
+        wait_for_scene HEADLESS-1
+        wtype -k a
+        wait_until eval '! output_shows_scene HEADLESS-1' || fail "the scene stayed after a key"
+        kill -0 "$VORLUNE_PID" 2>/dev/null || fail "the key ended the daemon"
+        wait_for_scene HEADLESS-1
+        kill -TERM "$VORLUNE_PID"
+        expect_exit 2 0
+        [ "$(grep -c ' rounds in ' "$WORK/vorlune.log")" -eq 2 ] ||
+            fail "not shown twice: $(cat "$WORK/vorlune.log")"
+        ;;
     background) # -background: under another program's window, which stays on top and
         # visible, the scene around it; frames paced by -delay, whatever the frame
         # callbacks say; SIGHUP ends it
@@ -192,7 +210,7 @@ case $SCENARIO in
         expect_exit 2 0
         expect_paced 0.5 1
         ;;
-    weston) # no layer shell: a fullscreen toplevel; -background refused; --window with
+    weston) # no layer shell: a fullscreen toplevel; -background and --idle refused; --window with
         # libdecor's title bar; a display that does not answer is an error, with no fall
         # back to X11, and so is one lost
         start_weston
@@ -213,6 +231,12 @@ case $SCENARIO in
         [ "$code" -eq 2 ] || fail "-background without a layer shell: exit code $code"
         grep -q 'needs a compositor with a layer shell' "$WORK/err.txt" ||
             fail "-background without a layer shell: $(cat "$WORK/err.txt")"
+        # nor an idle protocol, nor a session bus here
+        "$VORLUNE" --idle 60 >/dev/null 2>"$WORK/err.txt"
+        code=$?
+        [ "$code" -eq 2 ] || fail "--idle with no way to tell idle time: exit code $code"
+        grep -q 'offers neither ext_idle_notifier_v1 nor org_kde_kwin_idle' "$WORK/err.txt" ||
+            fail "--idle with no way to tell idle time: $(cat "$WORK/err.txt")"
         kill -TERM "$VORLUNE_PID"
         expect_exit 2 0
         # a 1024x768 window would be a toplevel not made fullscreen
