@@ -163,8 +163,11 @@ void MutterIdleWatch::dispatch() {
     idleFired_ = false;
     if (activeWatch_ == 0) activeWatch_ = addWatch("AddUserActiveWatch", false);
     // Activity between the idle watch firing and the active watch being
-    // added would fire nothing: the idle time says whether there was some.
-    idle_ = idleTime() >= milliseconds_;
+    // added would fire nothing: the idle time says whether there was some,
+    // having started again from 0. Not "below the interval": read just as the
+    // watch fires, it may be a hair short of it, and the watch would not fire
+    // again before the user's next activity.
+    idle_ = idleTime() >= milliseconds_ / 2;
     if (!idle_) {
         removeWatch(activeWatch_);
         activeWatch_ = 0;
