@@ -364,6 +364,7 @@ bool WaylandFrontEnd::dispatch() {
 
 int WaylandFrontEnd::drawFrames(const std::function<void()>& draw) {
     int drawn = 0;
+    bool givenUp = false;
     forEachSurface([&](SceneSurface& surface) {
         if (!surface.canDraw()) return;
         if (surface.drawFrame(draw)) {
@@ -373,7 +374,10 @@ int WaylandFrontEnd::drawFrames(const std::function<void()>& draw) {
         if (&surface == window_.get()) throw WaylandError(surface.failure());
         failure_ = surface.failure() + " on " + surface.name();
         std::fprintf(stderr, "vorlune: %s: that output is given up\n", failure_.c_str());
+        givenUp = true;
     });
+    // Now, not at the next event: with no other surface none may come.
+    if (givenUp) coverOutputs();
     return drawn;
 }
 

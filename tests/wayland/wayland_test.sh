@@ -211,8 +211,8 @@ case $SCENARIO in
         expect_paced 0.5 1
         ;;
     weston) # no layer shell: a fullscreen toplevel; -background and --idle refused; --window with
-        # libdecor's title bar; a display that does not answer is an error, with no fall
-        # back to X11, and so is one lost
+        # libdecor's title bar; a frame EGL refuses, a display that does not answer and
+        # one lost are errors, with no fall back to X11
         start_weston
         start_vorlune -fps
         wait_until eval '[ "$(frames_shown)" -gt 0 ]' || fail "no frames shown"
@@ -252,6 +252,11 @@ case $SCENARIO in
             fail "--window has no title bar (libdecor made no subsurface)"
         grep -q '^vorlune: window: .* fps at 1024x768$' "$WORK/vorlune.log" ||
             fail "the window not drawn at 1024x768: $(grep '^vorlune:' "$WORK/vorlune.log")"
+        # a frame EGL will not show is an error, not a wait for good
+        SWAP_COUNTER_REFUSE_AFTER=3 start_vorlune
+        expect_exit 5 1
+        grep -q 'eglSwapBuffers failed: EGL_BAD_SURFACE on output, on every output' \
+            "$WORK/vorlune.log" || fail "a refused frame: $(cat "$WORK/vorlune.log")"
         DISPLAY=:4093 WAYLAND_DISPLAY=nowhere-7 "$VORLUNE" --window >/dev/null 2>"$WORK/err.txt"
         code=$?
         [ "$code" -eq 1 ] || fail "a display that does not answer: exit code $code"
