@@ -122,8 +122,10 @@ std::string usage(std::string_view program) {
         "  -root           X11: draw into the root window\n"
         "  -window-id ID   X11: draw into window ID (decimal or 0x hexadecimal)\n"
         "  --x11           X11 even where WAYLAND_DISPLAY is set\n"
-        "  -delay US       pause US microseconds after each frame (default 30000, 0: none)\n"
-        "  -fps            print the frame rate and CPU time a frame on stderr at exit\n"
+        "  -delay US       pause US microseconds after each round of frames (default 30000,\n"
+        "                  0: none)\n"
+        "  -fps            print each surface's frame rate and the CPU time a round on stderr\n"
+        "                  at exit\n"
         "With WAYLAND_DISPLAY set the renderer speaks Wayland, otherwise X11 on DISPLAY.\n"
         "XSCREENSAVER_WINDOW=ID in the environment draws into that window, as -window-id does.\n";
     return text;
