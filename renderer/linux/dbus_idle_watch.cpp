@@ -14,6 +14,9 @@ constexpr const char* kService = "org.gnome.Mutter.IdleMonitor";
 constexpr const char* kPath = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr const char* kInterface = "org.gnome.Mutter.IdleMonitor";
 
+// Each sd_bus_error starts empty as {} (SD_BUS_ERROR_NULL is a C compound
+// literal, which C++ compilers take only as an extension).
+
 // What a D-Bus call failed with: the bus's error, or the system's reason.
 std::string reason(const sd_bus_error& error, int code) {
     if (sd_bus_error_is_set(&error)) {
@@ -44,7 +47,7 @@ class MutterIdleWatch final : public IdleWatch {
     std::uint32_t addWatch(const char* method, bool withInterval);
     std::uint64_t idleTime();
     void removeWatch(std::uint32_t id);
-    [[noreturn]] void failed(const char* call, const sd_bus_error& error, int code) const;
+    [[noreturn]] void failed(const char* call, sd_bus_error& error, int code) const;
 
     sd_bus* bus_;
     sd_bus_slot* signal_ = nullptr;
@@ -55,9 +58,10 @@ class MutterIdleWatch final : public IdleWatch {
     bool idleFired_ = false;
 };
 
-void MutterIdleWatch::failed(const char* call, const sd_bus_error& error, int code) const {
-    throw std::runtime_error(std::string(kInterface) + "." + call +
-                             " failed: " + reason(error, code));
+void MutterIdleWatch::failed(const char* call, sd_bus_error& error, int code) const {
+    const std::string why = reason(error, code);
+    sd_bus_error_free(&error);
+    throw std::runtime_error(std::string(kInterface) + "." + call + " failed: " + why);
 }
 
 bool MutterIdleWatch::start() {
@@ -68,7 +72,7 @@ bool MutterIdleWatch::start() {
         throw std::runtime_error(std::string("sd_bus_match_signal(WatchFired) failed: ") +
                                  std::strerror(-code));
     }
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};
     sd_bus_message* reply = nullptr;
     code = sd_bus_call_method(bus_, kService, kPath, kInterface, "AddIdleWatch", &error, &reply,
                               "t", static_cast<std::uint64_t>(milliseconds_));
@@ -122,7 +126,7 @@ int MutterIdleWatch::watchFired(sd_bus_message* message, void* data, sd_bus_erro
 }
 
 std::uint32_t MutterIdleWatch::addWatch(const char* method, bool withInterval) {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};
     sd_bus_message* reply = nullptr;
     const int code =
         withInterval
@@ -138,7 +142,7 @@ std::uint32_t MutterIdleWatch::addWatch(const char* method, bool withInterval) {
 }
 
 std::uint64_t MutterIdleWatch::idleTime() {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};
     sd_bus_message* reply = nullptr;
     const int code =
         sd_bus_call_method(bus_, kService, kPath, kInterface, "GetIdletime", &error, &reply, "");
