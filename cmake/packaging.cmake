@@ -83,6 +83,10 @@ endif()")
     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/vorlune\" SYMBOLIC)")
   install(FILES ${PROJECT_SOURCE_DIR}/data/xscreensaver/vorlune.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+  # The log-in entry that starts the idle saver, for a user to copy into
+  # ~/.config/autostart: installed there for everyone, nobody could turn it off.
+  install(FILES ${PROJECT_SOURCE_DIR}/data/autostart/vorlune-idle.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/vorlune)
 
   string(TIMESTAMP VORLUNE_RELEASE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
   vorlune_gzipped_text(${PROJECT_SOURCE_DIR}/data/man/vorlune.6 vorlune.6)
@@ -102,6 +106,9 @@ endif()")
   set(CPACK_DEBIAN_PACKAGE_SECTION x11)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # libdecor draws a window's title bar only through a plug-in, which nothing
+  # links to: without it, --window on GNOME has none.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libdecor-0-plugin-1-cairo")
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS xscreensaver)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_PACKAGE_DESCRIPTION
@@ -111,8 +118,9 @@ sphere-mapped shells over a slowly zooming background of a texture the
 program synthesises itself.
 .
 This package holds the screen saver (vorlune): on Wayland it covers every
-output through the layer shell, started by an idle daemon such as swayidle,
-or runs as an animated background; on X11 it is an XScreenSaver hack. And
+output, started by itself when the user is idle (vorlune --idle, on GNOME,
+KDE Plasma and sway) or by an idle daemon such as swayidle, or runs as an
+animated background; on X11 it is an XScreenSaver hack. And
 vorlune-tool, which exports the texture, meshes, rendered stills and
 benchmarks of the scene without a display.")
 endif()

@@ -15,6 +15,8 @@ run_packages=(
     libx11-dev libxrandr-dev
     libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev
     librust-wayland-protocols-dev # the one Debian package with the layer shell's protocol file
+    libdecor-0-dev libdecor-0-plugin-1-cairo # title bars where the compositor draws none
+    libsystemd-dev plasma-wayland-protocols # --idle: mutter's idle monitor on D-Bus, KDE's idle protocol
     xvfb x11-utils
 )
 windows_packages=(

@@ -84,8 +84,10 @@ void* EglContext::createSurface(wl_egl_window* window) {
     return surface;
 }
 
-void EglContext::destroySurface(void* surface) {
-    if (eglGetCurrentSurface(EGL_DRAW) == surface) makeCurrent(nullptr);
+void EglContext::destroySurface(void* surface) noexcept {
+    if (eglGetCurrentSurface(EGL_DRAW) == surface) {
+        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_);
+    }
     eglDestroySurface(display_, surface);
 }
 
@@ -96,8 +98,9 @@ void EglContext::makeCurrent(void* surface) {
     }
 }
 
-bool EglContext::swapBuffers(void* surface) {
-    return eglSwapBuffers(display_, surface) == EGL_TRUE;
+std::string EglContext::swapBuffers(void* surface) {
+    if (eglSwapBuffers(display_, surface) == EGL_TRUE) return {};
+    return std::string("eglSwapBuffers failed: ") + eglErrorName(eglGetError());
 }
 
 }  // namespace vorlune

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 struct wl_display;
 struct wl_egl_window;
 
@@ -22,11 +24,14 @@ class EglContext {
     // the frame loop waits for the compositor's frame callbacks itself, so no
     // swap ever blocks the other surfaces.
     void* createSurface(wl_egl_window* window);
-    void destroySurface(void* surface);
+    // Never throws: it runs in destructors, where EGL's complaints about a
+    // surface it no longer shows have nowhere to go.
+    void destroySurface(void* surface) noexcept;
 
     void makeCurrent(void* surface);
-    // Shows what was drawn (this commits the surface); false when EGL refused.
-    bool swapBuffers(void* surface);
+    // Shows what was drawn (this commits the surface). Empty, or what
+    // failed: "eglSwapBuffers failed: EGL_BAD_...".
+    std::string swapBuffers(void* surface);
 
   private:
     void* display_ = nullptr;

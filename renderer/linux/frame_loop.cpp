@@ -4,6 +4,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -11,7 +13,6 @@
 #include <stdexcept>
 
 #include "frame/frame_clock.hpp"
-#include "scene/scene_driver.hpp"
 
 namespace vorlune {
 
@@ -33,16 +34,20 @@ double cpuSeconds() {
     return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
 }
 
-// The pause after a frame. Events are handled as they come, so a key held,
+std::array<int, 2> wakeFds(const FrameScene& scene) {
+    return {stopSignalDescriptor(), scene.wakeFd};
+}
+
+// The pause after a round. Events are handled as they come, so a key held,
 // a closed window or a stop signal ends it at once, and so does news the
-// picture should show (a new size); the compositor's word that a surface
-// could take another frame does not.
-void pauseAfterFrame(FrontEnd& display, double seconds) {
+// picture should show (a new size); other keys, the pointer and the
+// compositor's word that a surface could take another frame do not.
+void pauseAfterFrame(FrontEnd& display, const FrameScene& scene, double seconds) {
     const double end = clockSeconds() + seconds;
     for (double left = seconds; left > 0.0; left = end - clockSeconds()) {
         if (display.dispatch()) return;
-        if (display.closed() || stopSignalled() || !sceneKeepRunning()) return;
-        display.wait(left, stopSignalDescriptor());
+        if (display.closed() || stopSignalled() || !scene.keepRunning()) return;
+        display.wait(left, wakeFds(scene));
     }
 }
 
@@ -69,25 +74,28 @@ int stopSignalDescriptor() {
     return wakePipe[0];
 }
 
-RunFigures runFrames(FrontEnd& display, double pauseSeconds) {
+RunFigures runFrames(FrontEnd& display, const FrameScene& scene, double pauseSeconds) {
     RunFigures figures;
     const double start = clockSeconds();
     const double cpuStart = cpuSeconds();
-    bool done = false;
-    while (!done) {
+    for (;;) {
         display.dispatch();
-        if (display.closed() || stopSignalled() || !sceneKeepRunning()) done = true;
-        if (display.gone()) break;
-        // A frame started is finished and shown, even the last.
-        const int drawn = display.drawFrames([&done] {
-            if (!sceneFrame()) done = true;
+        if (display.closed() || stopSignalled() || !scene.keepRunning()) break;
+        // The tick comes with the round's first frame: a round no surface
+        // can take moves nothing on.
+        bool ticked = false;
+        const int drawn = display.drawFrames([&] {
+            if (!ticked) {
+                scene.tick();
+                ticked = true;
+                ++figures.rounds;
+            }
+            scene.draw();
         });
-        figures.frames += drawn;
-        if (done) break;
         if (drawn == 0) {
-            display.wait(-1.0, stopSignalDescriptor());
+            display.wait(-1.0, wakeFds(scene));
         } else if (pauseSeconds > 0.0) {
-            pauseAfterFrame(display, pauseSeconds);
+            pauseAfterFrame(display, scene, pauseSeconds);
         }
     }
     figures.seconds = clockSeconds() - start;
@@ -95,14 +103,32 @@ RunFigures runFrames(FrontEnd& display, double pauseSeconds) {
     return figures;
 }
 
-std::string describeRun(const RunFigures& figures, const std::string& sizes) {
-    const double frames = static_cast<double>(figures.frames);
-    char text[256];
-    std::snprintf(text, sizeof text, "%ld frames in %.2f s, %.1f fps at %s, %.1f ms CPU a frame",
-                  figures.frames, figures.seconds,
-                  figures.seconds > 0.0 ? frames / figures.seconds : 0.0, sizes.c_str(),
-                  figures.frames > 0 ? figures.cpuSeconds * 1000.0 / frames : 0.0);
-    return text;
+std::string describeRun(const RunFigures& figures, const std::vector<SurfaceFrames>& surfaces) {
+    std::string text;
+    char line[256];
+    for (const SurfaceFrames& surface : surfaces) {
+        std::snprintf(
+            line, sizeof line, "%s: %ld frames in %.2f s, %.1f fps at %s\n", surface.name.c_str(),
+            surface.frames, figures.seconds,
+            figures.seconds > 0.0 ? static_cast<double>(surface.frames) / figures.seconds : 0.0,
+            surface.size.c_str());
+        text += line;
+    }
+    std::snprintf(line, sizeof line, "%ld rounds in %.2f s, %.1f ms CPU a round", figures.rounds,
+                  figures.seconds,
+                  figures.rounds > 0
+                      ? figures.cpuSeconds * 1000.0 / static_cast<double>(figures.rounds)
+                      : 0.0);
+    return text + line;
+}
+
+void printRun(const RunFigures& figures, const std::vector<SurfaceFrames>& surfaces) {
+    const std::string text = describeRun(figures, surfaces);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::fprintf(stderr, "vorlune: %s\n", text.substr(at, end - at).c_str());
+        at = end + 1;
+    }
 }
 
 }  // namespace vorlune

@@ -99,7 +99,8 @@ GLXFBConfig chooseConfig(Display* display, int screen, VisualID requiredVisual, 
 }  // namespace
 
 GlxRenderWindow::GlxRenderWindow(Display* display, DrawTarget target, std::uint32_t windowId,
-                                 const char* caption, int width, int height)
+                                 const char* caption, int width, int height,
+                                 const MonitorArea& monitor, Cursor cursor)
     : display_(display), target_(target) {
     try {
         int errorBase = 0;
@@ -110,8 +111,10 @@ GlxRenderWindow::GlxRenderWindow(Display* display, DrawTarget target, std::uint3
         }
         switch (target_) {
             case DrawTarget::fullScreenSaver:
+                createWindow(caption, width, height, &monitor);
+                break;
             case DrawTarget::window:
-                createWindow(caption, width, height, target_ == DrawTarget::fullScreenSaver);
+                createWindow(caption, width, height, nullptr);
                 break;
             case DrawTarget::rootWindow:
                 adoptWindow(DefaultRootWindow(display_));
@@ -126,7 +129,11 @@ GlxRenderWindow::GlxRenderWindow(Display* display, DrawTarget target, std::uint3
         createContext();
         if (ownsWindow_) {
             XMapRaised(display_, window_);
-            if (target_ == DrawTarget::fullScreenSaver) hideCursor();
+            if (target_ == DrawTarget::fullScreenSaver) {
+                X11ErrorTrap trap(display_);
+                XDefineCursor(display_, window_, cursor);
+                trap.throwIfFailed("XDefineCursor");
+            }
         }
         resizeViewport(width_, height_);
     } catch (...) {
@@ -184,7 +191,8 @@ void GlxRenderWindow::adoptWindow(Window window) {
     trap.throwIfFailed("XSelectInput");
 }
 
-void GlxRenderWindow::createWindow(const char* caption, int width, int height, bool fullScreen) {
+void GlxRenderWindow::createWindow(const char* caption, int width, int height,
+                                   const MonitorArea* fullScreen) {
     const int screen = DefaultScreen(display_);
     const Window root = RootWindow(display_, screen);
     config_ = chooseConfig(display_, screen, 0, None);
@@ -198,12 +206,11 @@ void GlxRenderWindow::createWindow(const char* caption, int width, int height, b
     // touched.
     int x = 0;
     int y = 0;
-    if (fullScreen) {
-        const MonitorArea monitor = sceneMonitor(display_);
-        x = monitor.x;
-        y = monitor.y;
-        width = monitor.width;
-        height = monitor.height;
+    if (fullScreen != nullptr) {
+        x = fullScreen->x;
+        y = fullScreen->y;
+        width = fullScreen->width;
+        height = fullScreen->height;
     } else {
         x = screenWidth / 2 - width / 2;
         y = screenHeight / 2 - height / 2;
@@ -228,7 +235,7 @@ void GlxRenderWindow::createWindow(const char* caption, int width, int height, b
     ownsWindow_ = true;
     width_ = width;
     height_ = height;
-    describeWindow(caption, x, y, fullScreen);
+    describeWindow(caption, x, y, fullScreen != nullptr);
 }
 
 // What the window manager reads from a window of our own: its caption and
@@ -291,17 +298,6 @@ void GlxRenderWindow::requestFullScreen() {
                SubstructureRedirectMask | SubstructureNotifyMask, &request);
 }
 
-void GlxRenderWindow::hideCursor() {
-    static const char kEmpty[1] = {0};
-    X11ErrorTrap trap(display_);
-    const Pixmap empty = XCreateBitmapFromData(display_, window_, kEmpty, 1, 1);
-    XColor black{};
-    blankCursor_ = XCreatePixmapCursor(display_, empty, empty, &black, &black, 0, 0);
-    XFreePixmap(display_, empty);
-    XDefineCursor(display_, window_, blankCursor_);
-    trap.throwIfFailed("XCreatePixmapCursor");
-}
-
 void GlxRenderWindow::release() {
     // A window destroyed under us makes some of these fail; there is nothing
     // left to do about that, so the errors are only collected.
@@ -314,8 +310,6 @@ void GlxRenderWindow::release() {
     if (ownsWindow_ && window_ != None && !gone_) XDestroyWindow(display_, window_);
     window_ = None;
     ownsWindow_ = false;
-    if (blankCursor_ != None) XFreeCursor(display_, blankCursor_);
-    blankCursor_ = None;
     if (colormap_ != None) XFreeColormap(display_, colormap_);
     colormap_ = None;
 }
@@ -333,6 +327,12 @@ bool GlxRenderWindow::drainEvents() {
         if (handleEvent(event)) stop = true;
     }
     return stop;
+}
+
+bool GlxRenderWindow::takeResized() {
+    const bool resized = resized_;
+    resized_ = false;
+    return resized;
 }
 
 bool GlxRenderWindow::isAutoRepeatRelease(const XEvent& release) {
@@ -361,6 +361,7 @@ bool GlxRenderWindow::handleEvent(const XEvent& event) {
                 width_ = configure.width;
                 height_ = configure.height;
                 resizeViewport(width_, height_);
+                resized_ = true;
             }
             return false;
         }

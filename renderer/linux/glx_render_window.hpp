@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "linux/options.hpp"
+#include "linux/x11_monitor_covers.hpp"
 
 namespace vorlune {
 
@@ -24,15 +25,16 @@ class GlxRenderWindow {
     // Makes or adopts the window for the target and makes a double-buffered
     // RGBA context with a depth buffer current on it. A window of our own is
     // captioned `caption`; a normal one is width x height, a full-screen one
-    // the screen's size. Adopted windows are drawn at their own size.
-    // Throws X11Error, or BadWindowError for a given window that is not there.
+    // covers     // `monitor`, where `cursor` hides the pointer. Adopted windows are drawn
+    // at their own size. Throws X11Error, or BadWindowError for a given
+    // window that is not there.
     GlxRenderWindow(Display* display, DrawTarget target, std::uint32_t windowId,
-                    const char* caption, int width, int height);
+                    const char* caption, int width, int height, const MonitorArea& monitor,
+                    Cursor cursor);
     GlxRenderWindow(const GlxRenderWindow&) = delete;
     GlxRenderWindow& operator=(const GlxRenderWindow&) = delete;
     ~GlxRenderWindow();
 
-    Window window() const { return window_; }
     int width() const { return width_; }
     int height() const { return height_; }
     // True once the window has been destroyed by someone else.
@@ -46,16 +48,17 @@ class GlxRenderWindow {
     // changes into the viewport. True when one of them asks the renderer to
     // stop (the window closed or destroyed).
     bool drainEvents();
+    // True once after the window's size changed.
+    bool takeResized();
 
     void swapBuffers();
 
   private:
     void adoptWindow(Window window);
-    void createWindow(const char* caption, int width, int height, bool fullScreen);
+    void createWindow(const char* caption, int width, int height, const MonitorArea* fullScreen);
     void describeWindow(const char* caption, int x, int y, bool fullScreen);
     void createContext();
     void requestFullScreen();
-    void hideCursor();
     void release();
     bool handleEvent(const XEvent& event);
     bool isAutoRepeatRelease(const XEvent& release);
@@ -65,7 +68,6 @@ class GlxRenderWindow {
     Window window_ = None;
     bool ownsWindow_ = false;
     Colormap colormap_ = None;
-    Cursor blankCursor_ = None;
     GLXFBConfig config_ = nullptr;
     GLXContext context_ = nullptr;
     Atom protocolsAtom_ = None;
@@ -74,6 +76,7 @@ class GlxRenderWindow {
     int height_ = 0;
     bool gone_ = false;
     bool mapped_ = false;
+    bool resized_ = false;
 };
 
 }  // namespace vorlune

@@ -2,7 +2,8 @@
 // covers every output through the layer shell (or fullscreen toplevels), draws
 // under the windows with -background or in a window with --window; on X11 it
 // runs full screen, in a window, or as a screen-saver hack drawing into the
-// window it is given (-root, -window-id, XSCREENSAVER_WINDOW).
+// window it is given (-root, -window-id, XSCREENSAVER_WINDOW). With --idle it
+// waits for the user to be idle and shows the scene until they are back.
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "frame/key_states.hpp"
 #include "frame/render_settings.hpp"
 #include "linux/frame_loop.hpp"
+#include "linux/idle_daemon.hpp"
 #include "linux/options.hpp"
 #include "linux/wl_front_end.hpp"
 #include "linux/x11_front_end.hpp"
@@ -26,6 +28,10 @@ namespace {
 constexpr const char* kCaption = "VorluneVC";
 
 void run(const LinuxOptions& options) {
+    if (options.idleSeconds != 0) {
+        runIdleDaemon(options, kCaption);
+        return;
+    }
     catchStopSignals();
     const std::unique_ptr<FrontEnd> display =
         chooseDisplay(options, std::getenv("WAYLAND_DISPLAY")) == DisplayKind::wayland
@@ -33,11 +39,10 @@ void run(const LinuxOptions& options) {
             : openX11FrontEnd(options, kCaption);
     sceneStart();
     const RunFigures figures =
-        runFrames(*display, static_cast<double>(options.delayMicroseconds) / 1e6);
+        runFrames(*display, FrameScene{sceneTick, sceneDraw, sceneKeepRunning},
+                  static_cast<double>(options.delayMicroseconds) / 1e6);
     sceneStop();
-    if (options.printFrameRate) {
-        std::fprintf(stderr, "vorlune: %s\n", describeRun(figures, display->sizes()).c_str());
-    }
+    if (options.printFrameRate) printRun(figures, display->surfaces());
 }
 
 }  // namespace

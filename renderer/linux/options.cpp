@@ -56,6 +56,16 @@ LinuxOptions parseOptions(const std::vector<std::string>& args, const char* xscr
             if (error != std::errc{} || end != text.data() + text.size()) {
                 throw UsageError("-delay: bad number of microseconds '" + text + "'");
             }
+        } else if (arg == "-idle") {
+            if (i + 1 == args.size()) throw UsageError("--idle needs a number of seconds");
+            const std::string& text = args[++i];
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), options.idleSeconds);
+            // A day is more than any idle timeout; its milliseconds fit 32 bits.
+            if (error != std::errc{} || end != text.data() + text.size() ||
+                options.idleSeconds == 0 || options.idleSeconds > 86400) {
+                throw UsageError("--idle: bad number of seconds '" + text + "' (1 to 86400)");
+            }
         } else if (arg == "-fps") {
             options.printFrameRate = true;
         } else if (arg == "-h" || arg == "-help") {
@@ -63,6 +73,15 @@ LinuxOptions parseOptions(const std::vector<std::string>& args, const char* xscr
         } else {
             throw UsageError("unknown argument '" + args[i] + "'");
         }
+    }
+    if (options.idleSeconds != 0) {
+        if (explicitTarget || root) {
+            throw UsageError(
+                "--idle shows the scene full screen: it takes no --window, "
+                "-background, -root or -window-id");
+        }
+        // Its own, whatever a screen-saver daemon's variable says.
+        return options;
     }
     if (explicitTarget) return options;
 
@@ -93,15 +112,20 @@ std::string usage(std::string_view program) {
     std::string text = "usage: ";
     text += program;
     text +=
-        " [--window | -background | -root | -window-id ID] [--x11] [-delay MICROSECONDS] [-fps]\n"
+        " [--window | -background | --idle SECONDS | -root | -window-id ID] [--x11]\n"
+        "       [-delay MICROSECONDS] [-fps]\n"
         "  (none)          full screen on every monitor\n"
         "  --window        a 1024x768 window\n"
         "  -background     Wayland: under the windows on every output, as a wallpaper\n"
+        "  --idle SECONDS  Wayland: wait in the background; full screen once the user has\n"
+        "                  been idle that long, until they are back; then wait again\n"
         "  -root           X11: draw into the root window\n"
         "  -window-id ID   X11: draw into window ID (decimal or 0x hexadecimal)\n"
         "  --x11           X11 even where WAYLAND_DISPLAY is set\n"
-        "  -delay US       pause US microseconds after each frame (default 30000, 0: none)\n"
-        "  -fps            print the frame rate and CPU time a frame on stderr at exit\n"
+        "  -delay US       pause US microseconds after each round of frames (default 30000,\n"
+        "                  0: none)\n"
+        "  -fps            print each surface's frame rate and the CPU time a round on stderr\n"
+        "                  at exit\n"
         "With WAYLAND_DISPLAY set the renderer speaks Wayland, otherwise X11 on DISPLAY.\n"
         "XSCREENSAVER_WINDOW=ID in the environment draws into that window, as -window-id does.\n";
     return text;

@@ -30,6 +30,9 @@ struct LinuxOptions {
     bool printFrameRate = false;
     bool showHelp = false;
     bool forceX11 = false;  // --x11: X11 even where a Wayland display is set
+    // --idle: the idle time after which the scene shows, full screen, until
+    // the user's activity; 0 when the scene is to show at once.
+    std::uint32_t idleSeconds = 0;
 };
 
 // A command line the renderer cannot run with; the message says what is wrong.

@@ -1,11 +1,13 @@
 #include "linux/wl_front_end.hpp"
 
+#include <libdecor.h>
 #include <poll.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -15,24 +17,13 @@
 #include "linux/egl_context.hpp"
 #include "linux/wl_globals.hpp"
 #include "linux/wl_input.hpp"
+#include "linux/wl_output.hpp"
 #include "linux/wl_outputs.hpp"
 #include "linux/wl_surface.hpp"
 
 namespace vorlune {
 
 namespace {
-
-const wl_output_listener kOutputListener = {
-    ignoreEvent<wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                const char*, const char*, std::int32_t>,
-    ignoreEvent<wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t>,
-    [](void* data, wl_output*) { static_cast<WlOutput*>(data)->described = true; },
-    [](void* data, wl_output*, std::int32_t scale) {
-        static_cast<WlOutput*>(data)->scale = std::max(scale, 1);
-    },
-    ignoreEvent<wl_output*, const char*>,
-    ignoreEvent<wl_output*, const char*>,
-};
 
 const xdg_wm_base_listener kWmBaseListener = {
     [](void*, xdg_wm_base* base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); },
@@ -58,13 +49,13 @@ class WaylandFrontEnd final : public FrontEnd {
 
     bool dispatch() override;
     bool closed() const override { return closed_; }
-    bool gone() const override { return closed_; }
     int drawFrames(const std::function<void()>& draw) override;
-    void wait(double seconds, int wakeFd) override;
-    std::string sizes() const override;
+    void wait(double seconds, std::span<const int> wakeFds) override;
+    std::vector<SurfaceFrames> surfaces() const override;
 
   private:
     static const wl_registry_listener kRegistryListener;
+    static libdecor_interface kDecorationsListener;
 
     void release();
     void global(std::uint32_t name, const char* interface, std::uint32_t version);
@@ -72,9 +63,11 @@ class WaylandFrontEnd final : public FrontEnd {
     std::string where() const { return "the Wayland display \"" + name_ + "\""; }
     [[noreturn]] void connectionFailed() const;
     void dispatchPending();
-    void readEvents(int timeoutMs, int wakeFd);
+    void readEvents(int timeoutMs, std::span<const int> wakeFds);
     void roundtrip();
     void coverOutputs();
+    void dropClosedSurfaces();
+    void retire(const SceneSurface& surface);
     template <typename Visit>
     void forEachSurface(Visit visit) {
         outputs_.forEachSurface(visit);
@@ -92,6 +85,10 @@ class WaylandFrontEnd final : public FrontEnd {
     std::unique_ptr<EglContext> egl_;
     OutputRoster<WlOutput, SceneSurface> outputs_;
     std::unique_ptr<SceneSurface> window_;
+    // What the surfaces that are gone showed, and why the last to fail did.
+    std::vector<SurfaceFrames> retired_;
+    std::string failure_;
+    std::string decorationsFailure_;
     bool closed_ = false;
 };
 
@@ -104,8 +101,31 @@ const wl_registry_listener WaylandFrontEnd::kRegistryListener = {
     },
 };
 
+// libdecor's errors come with no object of ours to hang on; there is one
+// front end, and the next dispatch ends the run with the message.
+WaylandFrontEnd* decoratedFrontEnd = nullptr;
+
+libdecor_interface WaylandFrontEnd::kDecorationsListener = {
+    [](libdecor*, libdecor_error, const char* message) {
+        if (decoratedFrontEnd != nullptr) {
+            decoratedFrontEnd->decorationsFailure_ = std::string("libdecor: ") + message;
+        }
+    },
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
 WaylandFrontEnd::WaylandFrontEnd(const LinuxOptions& options, const char* caption)
     : caption_(caption) {
+    decoratedFrontEnd = this;
     const char* name = std::getenv("WAYLAND_DISPLAY");
     name_ = name != nullptr && *name != '\0' ? name : "wayland-0";
     display_ = wl_display_connect(nullptr);
@@ -141,6 +161,10 @@ WaylandFrontEnd::WaylandFrontEnd(const LinuxOptions& options, const char* captio
                 break;
             case DrawTarget::window:
                 role_ = SurfaceRole::window;
+                if (globals_.decorationManager == nullptr) {
+                    globals_.decorations = libdecor_new(display_, &kDecorationsListener);
+                    if (globals_.decorations == nullptr) throw WaylandError("libdecor_new failed");
+                }
                 break;
             default:
                 role_ =
@@ -159,18 +183,21 @@ WaylandFrontEnd::WaylandFrontEnd(const LinuxOptions& options, const char* captio
         }
     } catch (...) {
         release();
+        decoratedFrontEnd = nullptr;
         throw;
     }
 }
 
 WaylandFrontEnd::~WaylandFrontEnd() {
     release();
+    decoratedFrontEnd = nullptr;
 }
 
 void WaylandFrontEnd::release() {
     if (display_ == nullptr) return;
     // Each object before what it was made from, the connection last.
     window_.reset();
+    if (globals_.decorations != nullptr) libdecor_unref(globals_.decorations);
     outputs_.clear();
     seats_.clear();
     egl_.reset();
@@ -178,6 +205,9 @@ void WaylandFrontEnd::release() {
         wp_fractional_scale_manager_v1_destroy(globals_.fractionalScale);
     }
     if (globals_.viewporter != nullptr) wp_viewporter_destroy(globals_.viewporter);
+    if (globals_.decorationManager != nullptr) {
+        zxdg_decoration_manager_v1_destroy(globals_.decorationManager);
+    }
     if (globals_.wmBase != nullptr) xdg_wm_base_destroy(globals_.wmBase);
     if (globals_.layerShell != nullptr) {
         if (zwlr_layer_shell_v1_get_version(globals_.layerShell) >=
@@ -213,11 +243,12 @@ void WaylandFrontEnd::global(std::uint32_t name, const char* interface, std::uin
     } else if (kind == wp_fractional_scale_manager_v1_interface.name) {
         globals_.fractionalScale = bind<wp_fractional_scale_manager_v1>(
             registry_, name, wp_fractional_scale_manager_v1_interface, version, 1);
+    } else if (kind == zxdg_decoration_manager_v1_interface.name) {
+        globals_.decorationManager = bind<zxdg_decoration_manager_v1>(
+            registry_, name, zxdg_decoration_manager_v1_interface, version, 1);
     } else if (kind == wl_output_interface.name) {
         auto* proxy = bind<wl_output>(registry_, name, wl_output_interface, version, 4);
-        WlOutput& output = outputs_.add(name, std::make_unique<WlOutput>(proxy));
-        // Before version 2 an output has no done event: what it says comes at once.
-        if (version < WL_OUTPUT_DONE_SINCE_VERSION) output.described = true;
+        outputs_.add(name, std::make_unique<WlOutput>(proxy));
     } else if (kind == wl_seat_interface.name) {
         auto* seat = bind<wl_seat>(registry_, name, wl_seat_interface, version, 5);
         seats_.push_back(std::make_unique<WlSeat>(seat, name, keymaps_.get()));
@@ -227,6 +258,7 @@ void WaylandFrontEnd::global(std::uint32_t name, const char* interface, std::uin
 void WaylandFrontEnd::globalRemove(std::uint32_t name) {
     if (WlOutput* output = outputs_.output(name)) {
         forEachSurface([output](SceneSurface& surface) { surface.forgetOutput(output->proxy); });
+        if (const SceneSurface* surface = outputs_.surface(name)) retire(*surface);
         outputs_.remove(name);
         return;
     }
@@ -257,9 +289,9 @@ void WaylandFrontEnd::roundtrip() {
 }
 
 // Reads what the compositor has sent, waiting up to the timeout (-1: for as
-// long as it takes) for something to come, or for wakeFd. Events already
+// long as it takes) for something to come, or for wakeFds. Events already
 // read (EGL reads the connection too) are left to be dispatched.
-void WaylandFrontEnd::readEvents(int timeoutMs, int wakeFd) {
+void WaylandFrontEnd::readEvents(int timeoutMs, std::span<const int> wakeFds) {
     if (wl_display_prepare_read(display_) != 0) return;
     short events = POLLIN;
     if (wl_display_flush(display_) < 0) {
@@ -270,8 +302,9 @@ void WaylandFrontEnd::readEvents(int timeoutMs, int wakeFd) {
         // The rest goes out once the socket takes it.
         events |= POLLOUT;
     }
-    pollfd descriptors[2] = {{wl_display_get_fd(display_), events, 0}, {wakeFd, POLLIN, 0}};
-    const int ready = poll(descriptors, wakeFd >= 0 ? 2 : 1, timeoutMs);
+    std::vector<pollfd> descriptors{{wl_display_get_fd(display_), events, 0}};
+    for (const int fd : wakeFds) descriptors.push_back({fd, POLLIN, 0});
+    const int ready = poll(descriptors.data(), descriptors.size(), timeoutMs);
     if (ready > 0 && (descriptors[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
         if (wl_display_read_events(display_) < 0) connectionFailed();
     } else {
@@ -279,8 +312,20 @@ void WaylandFrontEnd::readEvents(int timeoutMs, int wakeFd) {
     }
 }
 
+void WaylandFrontEnd::retire(const SceneSurface& surface) {
+    retired_.push_back({surface.name(), surface.size(), surface.frames()});
+}
+
+void WaylandFrontEnd::dropClosedSurfaces() {
+    outputs_.dropClosed([this](const SceneSurface& surface) {
+        if (!surface.closed()) return false;
+        retire(surface);
+        return true;
+    });
+}
+
 void WaylandFrontEnd::coverOutputs() {
-    outputs_.dropClosed([](const SceneSurface& surface) { return surface.closed(); });
+    dropClosedSurfaces();
     outputs_.cover([this](WlOutput& output) -> std::unique_ptr<SceneSurface> {
         if (!output.described) return nullptr;
         // The compositor's first configure gives it the output's size.
@@ -292,15 +337,21 @@ void WaylandFrontEnd::coverOutputs() {
         // compositor has said all it has to say is every surface known closed
         // for good rather than gone with its output.
         roundtrip();
-        outputs_.dropClosed([](const SceneSurface& surface) { return surface.closed(); });
+        dropClosedSurfaces();
         closed_ = outputs_.allClosed();
+        // The compositor closing them is the end of a run; EGL failing on
+        // every one is not.
+        if (closed_ && !failure_.empty()) {
+            throw WaylandError(failure_ + ", on every output there was");
+        }
     }
 }
 
 bool WaylandFrontEnd::dispatch() {
     dispatchPending();
-    readEvents(0, -1);
+    readEvents(0, {});
     dispatchPending();
+    if (!decorationsFailure_.empty()) throw WaylandError(decorationsFailure_);
     if (window_) {
         closed_ = window_->closed();
     } else {
@@ -313,42 +364,38 @@ bool WaylandFrontEnd::dispatch() {
 
 int WaylandFrontEnd::drawFrames(const std::function<void()>& draw) {
     int drawn = 0;
+    bool givenUp = false;
     forEachSurface([&](SceneSurface& surface) {
         if (!surface.canDraw()) return;
-        surface.drawFrame(draw);
-        ++drawn;
+        if (surface.drawFrame(draw)) {
+            ++drawn;
+            return;
+        }
+        if (&surface == window_.get()) throw WaylandError(surface.failure());
+        failure_ = surface.failure() + " on " + surface.name();
+        std::fprintf(stderr, "vorlune: %s: that output is given up\n", failure_.c_str());
+        givenUp = true;
     });
+    // Now, not at the next event: with no other surface none may come.
+    if (givenUp) coverOutputs();
     return drawn;
 }
 
-void WaylandFrontEnd::wait(double seconds, int wakeFd) {
-    readEvents(seconds < 0.0 ? -1 : static_cast<int>(std::ceil(seconds * 1000.0)), wakeFd);
+void WaylandFrontEnd::wait(double seconds, std::span<const int> wakeFds) {
+    readEvents(seconds < 0.0 ? -1 : static_cast<int>(std::ceil(seconds * 1000.0)), wakeFds);
 }
 
-std::string WaylandFrontEnd::sizes() const {
-    std::string text;
-    const auto add = [&text](const SceneSurface& surface) {
-        if (!text.empty()) text += ", ";
-        text += surface.size();
+std::vector<SurfaceFrames> WaylandFrontEnd::surfaces() const {
+    std::vector<SurfaceFrames> all = retired_;
+    const auto add = [&all](const SceneSurface& surface) {
+        all.push_back({surface.name(), surface.size(), surface.frames()});
     };
     outputs_.forEachSurface(add);
     if (window_) add(*window_);
-    return text.empty() ? "no output" : text;
+    return all;
 }
 
 }  // namespace
-
-WlOutput::WlOutput(wl_output* output) : proxy(output) {
-    wl_output_add_listener(proxy, &kOutputListener, this);
-}
-
-WlOutput::~WlOutput() {
-    if (wl_output_get_version(proxy) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
-        wl_output_release(proxy);
-    } else {
-        wl_output_destroy(proxy);
-    }
-}
 
 std::unique_ptr<FrontEnd> openWaylandFrontEnd(const LinuxOptions& options, const char* caption) {
     return std::make_unique<WaylandFrontEnd>(options, caption);

@@ -7,11 +7,14 @@
 
 #include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 // NOTE: the layer shell's header names a parameter "namespace", a C++ keyword.
 #define namespace layer_namespace
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #undef namespace
+
+struct libdecor;
 
 namespace vorlune {
 
@@ -29,29 +32,15 @@ class WaylandError : public std::runtime_error {
 // The compositor's globals a surface of ours is made with. Those it does not
 // offer stay null.
 struct WlGlobals {
-    wl_display* display = nullptr;
     wl_compositor* compositor = nullptr;
     zwlr_layer_shell_v1* layerShell = nullptr;
     xdg_wm_base* wmBase = nullptr;
     wp_viewporter* viewporter = nullptr;
     wp_fractional_scale_manager_v1* fractionalScale = nullptr;
-};
-
-// One output as the compositor describes it. Its proxy's user data is this
-// object, so a surface can read the scale of an output it entered.
-struct WlOutput {
-    explicit WlOutput(wl_output* output);
-    ~WlOutput();
-    WlOutput(const WlOutput&) = delete;
-    WlOutput& operator=(const WlOutput&) = delete;
-
-    static WlOutput* of(wl_output* output) {
-        return static_cast<WlOutput*>(wl_output_get_user_data(output));
-    }
-
-    wl_output* proxy;
-    std::int32_t scale = 1;  // the integer buffer scale it asks for
-    bool described = false;  // a first done event has come
+    zxdg_decoration_manager_v1* decorationManager = nullptr;
+    // Title bars drawn on our behalf, for a window where the compositor draws
+    // none (no decoration manager); made only then.
+    libdecor* decorations = nullptr;
 };
 
 }  // namespace vorlune

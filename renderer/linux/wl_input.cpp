@@ -53,7 +53,9 @@ const wl_keyboard_listener WlSeat::kKeyboardListener = {
 const wl_pointer_listener WlSeat::kPointerListener = {
     [](void*, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t,
        wl_fixed_t) {
-        if (surface != nullptr && SceneSurface::of(surface)->hidesCursor()) {
+        // Over a title bar's parts, libdecor picks the cursor.
+        const SceneSurface* scene = surface != nullptr ? SceneSurface::of(surface) : nullptr;
+        if (scene != nullptr && scene->hidesCursor()) {
             wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
         }
     },

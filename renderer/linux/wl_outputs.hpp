@@ -67,6 +67,11 @@ class OutputRoster {
         return found == entries_.end() ? nullptr : found->second.output.get();
     }
 
+    const Surface* surface(std::uint32_t name) const {
+        const auto found = entries_.find(name);
+        return found == entries_.end() ? nullptr : found->second.surface.get();
+    }
+
     template <typename Visit>
     void forEachSurface(Visit visit) const {
         for (const auto& [name, entry] : entries_) {

@@ -1,5 +1,6 @@
 #include "linux/wl_surface.hpp"
 
+#include <libdecor.h>
 #include <wayland-egl.h>
 
 #include <algorithm>
@@ -37,7 +38,7 @@ void setRegion(wl_compositor* compositor, wl_surface* surface, bool whole, bool 
 const wl_surface_listener SceneSurface::kSurfaceListener = {
     [](void* data, wl_surface*, wl_output* output) {
         auto* self = static_cast<SceneSurface*>(data);
-        if (output == nullptr) return;
+        if (output == nullptr || WlOutput::of(output) == nullptr) return;
         if (std::find(self->entered_.begin(), self->entered_.end(), output) ==
             self->entered_.end()) {
             self->entered_.push_back(output);
@@ -97,10 +98,43 @@ const wp_fractional_scale_v1_listener SceneSurface::kFractionalListener = {
     },
 };
 
+// The compositor picks the mode; whichever it is, the title bar is not ours
+// to draw here.
+const zxdg_toplevel_decoration_v1_listener SceneSurface::kDecorationListener = {
+    ignoreEvent<zxdg_toplevel_decoration_v1*, std::uint32_t>,
+};
+
+libdecor_frame_interface SceneSurface::kDecoratedFrameListener = {
+    [](libdecor_frame*, libdecor_configuration* configuration, void* data) {
+        static_cast<SceneSurface*>(data)->decoratedConfigure(configuration);
+    },
+    [](libdecor_frame*, void* data) { static_cast<SceneSurface*>(data)->closed_ = true; },
+    // The title bar is drawn in synchronised subsurfaces, shown with our commit.
+    [](libdecor_frame*, void* data) {
+        wl_surface_commit(static_cast<SceneSurface*>(data)->surface_);
+    },
+    [](libdecor_frame*, const char*, void*) {},
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
 SceneSurface::SceneSurface(const WlGlobals& globals, EglContext& egl, SurfaceRole role,
                            WlOutput* output, const char* title, std::int32_t width,
                            std::int32_t height)
     : egl_(egl), role_(role), output_(output), width_(width), height_(height) {
+    if (output_ == nullptr) {
+        name_ = "window";
+    } else {
+        name_ = output_->name.empty() ? "output" : output_->name;
+    }
     surface_ = wl_compositor_create_surface(globals.compositor);
     if (surface_ == nullptr) throw WaylandError("wl_compositor_create_surface failed");
     wl_surface_add_listener(surface_, &kSurfaceListener, this);
@@ -132,8 +166,19 @@ SceneSurface::SceneSurface(const WlGlobals& globals, EglContext& egl, SurfaceRol
                 layerSurface_, overlay ? kExclusiveKeyboard : kNoKeyboard);
             break;
         }
-        case SurfaceRole::fullscreen:
         case SurfaceRole::window:
+            if (globals.decorationManager == nullptr && globals.decorations != nullptr) {
+                frame_ = libdecor_decorate(globals.decorations, surface_, &kDecoratedFrameListener,
+                                           this);
+                if (frame_ == nullptr) throw WaylandError("libdecor_decorate failed");
+                libdecor_frame_set_title(frame_, title);
+                libdecor_frame_set_app_id(frame_, "vorlune");
+                // Commits the surface, which asks for the first configure.
+                libdecor_frame_map(frame_);
+                return;
+            }
+            [[fallthrough]];
+        case SurfaceRole::fullscreen:
             xdgSurface_ = xdg_wm_base_get_xdg_surface(globals.wmBase, surface_);
             xdg_surface_add_listener(xdgSurface_, &kXdgSurfaceListener, this);
             toplevel_ = xdg_surface_get_toplevel(xdgSurface_);
@@ -142,6 +187,12 @@ SceneSurface::SceneSurface(const WlGlobals& globals, EglContext& egl, SurfaceRol
             xdg_toplevel_set_app_id(toplevel_, "vorlune");
             if (role_ == SurfaceRole::fullscreen) {
                 xdg_toplevel_set_fullscreen(toplevel_, output_->proxy);
+            } else if (globals.decorationManager != nullptr) {
+                decoration_ = zxdg_decoration_manager_v1_get_toplevel_decoration(
+                    globals.decorationManager, toplevel_);
+                zxdg_toplevel_decoration_v1_add_listener(decoration_, &kDecorationListener, this);
+                zxdg_toplevel_decoration_v1_set_mode(decoration_,
+                                                     ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE);
             }
             break;
     }
@@ -161,17 +212,37 @@ void SceneSurface::release() {
     if (fractionalScale_ != nullptr) wp_fractional_scale_v1_destroy(fractionalScale_);
     if (viewport_ != nullptr) wp_viewport_destroy(viewport_);
     if (layerSurface_ != nullptr) zwlr_layer_surface_v1_destroy(layerSurface_);
+    if (decoration_ != nullptr) zxdg_toplevel_decoration_v1_destroy(decoration_);
+    if (frame_ != nullptr) libdecor_frame_unref(frame_);
     if (toplevel_ != nullptr) xdg_toplevel_destroy(toplevel_);
     if (xdgSurface_ != nullptr) xdg_surface_destroy(xdgSurface_);
     if (surface_ != nullptr) wl_surface_destroy(surface_);
     frameCallback_ = nullptr;
+    frame_ = nullptr;
     eglSurface_ = nullptr;
     eglWindow_ = nullptr;
     surface_ = nullptr;
 }
 
 SceneSurface* SceneSurface::of(wl_surface* surface) {
+    if (wl_proxy_get_listener(reinterpret_cast<wl_proxy*>(surface)) != &kSurfaceListener) {
+        return nullptr;
+    }
     return static_cast<SceneSurface*>(wl_surface_get_user_data(surface));
+}
+
+void SceneSurface::decoratedConfigure(libdecor_configuration* configuration) {
+    int width = 0;
+    int height = 0;
+    // No size offered: the one we have, which the title bar is put around.
+    if (!libdecor_configuration_get_content_size(configuration, frame_, &width, &height)) {
+        width = width_;
+        height = height_;
+    }
+    libdecor_state* state = libdecor_state_new(width, height);
+    libdecor_frame_commit(frame_, state, configuration);
+    libdecor_state_free(state);
+    configure(width, height);
 }
 
 void SceneSurface::configure(std::int32_t width, std::int32_t height) {
@@ -208,7 +279,7 @@ void SceneSurface::forgetOutput(wl_output* output) {
     outputChanged();
 }
 
-void SceneSurface::drawFrame(const std::function<void()>& draw) {
+bool SceneSurface::drawFrame(const std::function<void()>& draw) {
     std::int32_t pixelWidth = 0;
     std::int32_t pixelHeight = 0;
     std::int32_t bufferScale = 1;
@@ -254,7 +325,18 @@ void SceneSurface::drawFrame(const std::function<void()>& draw) {
     frameCallback_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frameCallback_, &kFrameListener, this);
     framePending_ = true;
-    egl_.swapBuffers(eglSurface_);
+    failure_ = egl_.swapBuffers(eglSurface_);
+    if (!failure_.empty()) {
+        // Nothing was committed, so the callback would never come: rather
+        // than wait on it for good, the surface is given up.
+        wl_callback_destroy(frameCallback_);
+        frameCallback_ = nullptr;
+        framePending_ = false;
+        closed_ = true;
+        return false;
+    }
+    ++frames_;
+    return true;
 }
 
 std::string SceneSurface::size() const {

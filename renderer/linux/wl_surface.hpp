@@ -6,8 +6,12 @@
 #include <vector>
 
 #include "linux/wl_globals.hpp"
+#include "linux/wl_output.hpp"
 
 struct wl_egl_window;
+struct libdecor_frame;
+struct libdecor_configuration;
+struct libdecor_frame_interface;
 
 namespace vorlune {
 
@@ -17,7 +21,7 @@ enum class SurfaceRole {
     overlay,     // a layer surface above everything on one output, with the keyboard
     background,  // a layer surface under every window on one output, taking no input
     fullscreen,  // a toplevel made fullscreen on one output, where there is no layer shell
-    window,      // a normal toplevel, wherever the compositor puts it
+    window,      // a normal toplevel with a title bar, wherever the compositor puts it
 };
 
 // A surface the scene is drawn on. It is drawn at the real pixel size of
@@ -29,13 +33,16 @@ enum class SurfaceRole {
 class SceneSurface {
   public:
     // For every role but window, `output` is where it is shown. `title` names
-    // a toplevel.
+    // a toplevel. A window's title bar is the compositor's where it offers
+    // to draw one (a decoration manager), and otherwise libdecor's.
     SceneSurface(const WlGlobals& globals, EglContext& egl, SurfaceRole role, WlOutput* output,
                  const char* title, std::int32_t width, std::int32_t height);
     ~SceneSurface();
     SceneSurface(const SceneSurface&) = delete;
     SceneSurface& operator=(const SceneSurface&) = delete;
 
+    // The scene surface a wl_surface is, or null for one that is not ours
+    // (a title bar's part, say).
     static SceneSurface* of(wl_surface* surface);
 
     // The compositor closed it; it shows nothing more.
@@ -47,7 +54,10 @@ class SceneSurface {
     bool takeResized();
 
     // Draws one frame with `draw` at the surface's pixel size and shows it.
-    void drawFrame(const std::function<void()>& draw);
+    // False when EGL would not show it: the surface is then closed, and
+    // failure() says why.
+    bool drawFrame(const std::function<void()>& draw);
+    const std::string& failure() const { return failure_; }
 
     // An output's scale changed, or an output it was on goes away.
     void outputChanged();
@@ -55,9 +65,13 @@ class SceneSurface {
 
     // "WIDTHxHEIGHT" in pixels, as last drawn.
     std::string size() const;
+    // The output's name, or "window".
+    const std::string& name() const { return name_; }
+    long frames() const { return frames_; }
 
   private:
     void configure(std::int32_t width, std::int32_t height);
+    void decoratedConfigure(libdecor_configuration* configuration);
     std::int32_t integerScale() const;
     void release();
 
@@ -67,6 +81,8 @@ class SceneSurface {
     static const xdg_toplevel_listener kToplevelListener;
     static const wl_callback_listener kFrameListener;
     static const wp_fractional_scale_v1_listener kFractionalListener;
+    static const zxdg_toplevel_decoration_v1_listener kDecorationListener;
+    static libdecor_frame_interface kDecoratedFrameListener;
 
     EglContext& egl_;
     SurfaceRole role_;
@@ -75,12 +91,17 @@ class SceneSurface {
     zwlr_layer_surface_v1* layerSurface_ = nullptr;
     xdg_surface* xdgSurface_ = nullptr;
     xdg_toplevel* toplevel_ = nullptr;
+    zxdg_toplevel_decoration_v1* decoration_ = nullptr;
+    libdecor_frame* frame_ = nullptr;
     wp_viewport* viewport_ = nullptr;
     wp_fractional_scale_v1* fractionalScale_ = nullptr;
     wl_callback* frameCallback_ = nullptr;
     wl_egl_window* eglWindow_ = nullptr;
     void* eglSurface_ = nullptr;
     std::vector<wl_output*> entered_;
+    std::string name_;
+    std::string failure_;
+    long frames_ = 0;
 
     // Logical size as configured, and what the compositor offered since.
     std::int32_t width_;

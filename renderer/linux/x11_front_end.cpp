@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frame/render_settings.hpp"
 #include "linux/glx_render_window.hpp"
@@ -39,47 +40,53 @@ class X11FrontEnd final : public FrontEnd {
     X11FrontEnd(std::unique_ptr<Display, DisplayCloser> display, const LinuxOptions& options,
                 const char* caption)
         : display_(std::move(display)),
+          monitor_(sceneMonitor(display_.get())),
+          blankCursor_(display_.get()),
           window_(display_.get(), options.target, options.windowId, caption, screenWidth,
-                  screenHeight) {
+                  screenHeight, monitor_, blankCursor_.cursor()) {
         // Full screen leaves no other monitor showing the desktop. Given a
         // window, we draw only there: a screen-saver daemon covers each
         // monitor itself.
         if (options.target == DrawTarget::fullScreenSaver) {
-            covers_.emplace(display_.get(), sceneMonitor(display_.get()));
+            covers_.emplace(display_.get(), monitor_, blankCursor_.cursor());
         }
     }
     bool dispatch() override {
-        if (XPending(display_.get()) == 0) return false;
         if (window_.drainEvents()) closed_ = true;
-        return true;
+        return window_.takeResized();
     }
-    bool closed() const override { return closed_; }
-    bool gone() const override { return window_.gone(); }
+    bool closed() const override { return closed_ || window_.gone(); }
 
     int drawFrames(const std::function<void()>& draw) override {
         if (!window_.mapped()) return 0;
         draw();
         window_.swapBuffers();
+        ++frames_;
         return 1;
     }
 
-    void wait(double seconds, int wakeFd) override {
+    void wait(double seconds, std::span<const int> wakeFds) override {
         if (XPending(display_.get()) > 0) return;
-        pollfd descriptors[2] = {{ConnectionNumber(display_.get()), POLLIN, 0},
-                                 {wakeFd, POLLIN, 0}};
+        std::vector<pollfd> descriptors{{ConnectionNumber(display_.get()), POLLIN, 0}};
+        for (const int fd : wakeFds) descriptors.push_back({fd, POLLIN, 0});
         const int timeout = seconds < 0.0 ? -1 : static_cast<int>(std::ceil(seconds * 1000.0));
-        poll(descriptors, 2, timeout);
+        poll(descriptors.data(), descriptors.size(), timeout);
     }
 
-    std::string sizes() const override {
-        return std::to_string(window_.width()) + "x" + std::to_string(window_.height());
+    std::vector<SurfaceFrames> surfaces() const override {
+        return {{"window", std::to_string(window_.width()) + "x" + std::to_string(window_.height()),
+                 frames_}};
     }
 
   private:
-    // Destroyed in reverse: the covers and the window before their connection.
+    // Destroyed in reverse: the covers, the window and the cursor they show
+    // before their connection.
     std::unique_ptr<Display, DisplayCloser> display_;
+    MonitorArea monitor_;
+    X11BlankCursor blankCursor_;
     GlxRenderWindow window_;
     std::optional<X11MonitorCovers> covers_;
+    long frames_ = 0;
     bool closed_ = false;
 };
 

@@ -56,22 +56,31 @@ MonitorArea sceneMonitor(Display* display) {
     return {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
 }
 
-X11MonitorCovers::X11MonitorCovers(Display* display, const MonitorArea& scene) : display_(display) {
+X11BlankCursor::X11BlankCursor(Display* display) : display_(display) {
+    static const char kEmpty[1] = {0};
+    X11ErrorTrap trap(display_);
+    const Pixmap empty = XCreateBitmapFromData(display_, DefaultRootWindow(display_), kEmpty, 1, 1);
+    XColor black{};
+    cursor_ = XCreatePixmapCursor(display_, empty, empty, &black, &black, 0, 0);
+    XFreePixmap(display_, empty);
+    trap.throwIfFailed("XCreatePixmapCursor");
+}
+
+X11BlankCursor::~X11BlankCursor() {
+    X11ErrorTrap trap(display_);
+    if (cursor_ != None) XFreeCursor(display_, cursor_);
+}
+
+X11MonitorCovers::X11MonitorCovers(Display* display, const MonitorArea& scene, Cursor cursor)
+    : display_(display) {
     const Window root = DefaultRootWindow(display_);
     X11ErrorTrap trap(display_);
     try {
-        static const char kEmpty[1] = {0};
-        const Pixmap empty = XCreateBitmapFromData(display_, root, kEmpty, 1, 1);
-        XColor black{};
-        blankCursor_ = XCreatePixmapCursor(display_, empty, empty, &black, &black, 0, 0);
-        XFreePixmap(display_, empty);
-        trap.throwIfFailed("XCreatePixmapCursor");
-
         XSetWindowAttributes attributes{};
         // Not the window manager's to place, frame or focus.
         attributes.override_redirect = True;
         attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
-        attributes.cursor = blankCursor_;
+        attributes.cursor = cursor;
         for (const MonitorArea& monitor : listMonitors(display_, false)) {
             // A monitor that shows part of the scene's (a clone) needs no cover.
             if (contains(scene, monitor)) continue;
@@ -97,8 +106,6 @@ void X11MonitorCovers::release() {
     X11ErrorTrap trap(display_);
     for (const Window cover : covers_) XDestroyWindow(display_, cover);
     covers_.clear();
-    if (blankCursor_ != None) XFreeCursor(display_, blankCursor_);
-    blankCursor_ = None;
     // Gone from the screen now, not whenever the connection next flushes.
     trap.check();
 }

@@ -21,6 +21,11 @@ void sceneStart();
 bool sceneKeepRunning();
 // Advances the scene time by the measured frame time and draws the frame.
 bool sceneFrame();
+// sceneFrame in two halves, for a picture shown on several surfaces: the
+// tick advances the scene time and builds that moment's shells once; each
+// draw shows that same moment with whatever context is current.
+void sceneTick();
+void sceneDraw();
 // Frees what sceneStart built, while the context is still current.
 void sceneStop();
 

@@ -65,6 +65,21 @@ TEST(OptionsTest, TheDelayIsWholeMicroseconds) {
     EXPECT_THROW(parseOptions({"-delay"}, nullptr), UsageError);
 }
 
+// --idle is full screen of its own: no other target, and the screen-saver
+// daemon's window in the environment is not for it.
+TEST(OptionsTest, IdleIsWholeSecondsUpToADayAndFullScreenOnly) {
+    const LinuxOptions idle = parseOptions({"--idle", "300", "-delay", "0"}, "0x20");
+    EXPECT_EQ(idle.idleSeconds, 300u);
+    EXPECT_EQ(idle.target, DrawTarget::fullScreenSaver);
+    EXPECT_EQ(parseOptions({"-idle", "86400"}, nullptr).idleSeconds, 86400u);
+    for (const char* text : {"", "0", "-5", "86401", "5s"}) {
+        EXPECT_THROW(parseOptions({"--idle", text}, nullptr), UsageError) << "'" << text << "'";
+    }
+    EXPECT_THROW(parseOptions({"--idle"}, nullptr), UsageError);
+    EXPECT_THROW(parseOptions({"--idle", "60", "--window"}, nullptr), UsageError);
+    EXPECT_THROW(parseOptions({"-root", "--idle", "60"}, nullptr), UsageError);
+}
+
 // Escape is the key that ends a run; the runs of letters, digits and function
 // keys are mapped by arithmetic.
 TEST(KeysTest, KeysymsMapToWindowsKeyCodes) {

@@ -69,13 +69,15 @@ sort >"$WORK/expected.txt" <<'EOF'
 ./usr/share/doc/vorlune/copyright
 ./usr/share/man/man1/vorlune-tool.1.gz
 ./usr/share/man/man6/vorlune.6.gz
+./usr/share/vorlune/vorlune-idle.desktop
 ./usr/share/xscreensaver/config/vorlune.xml
 EOF
 diff -u "$WORK/expected.txt" "$WORK/files.txt" >&2 || fail "the .deb's files differ (above)"
 [ "$(dpkg-deb -f "$DEB" Version)" = "$VERSION" ] || fail "the .deb's version is not $VERSION"
 # the libraries both displays need, as dpkg-shlibdeps found them
 depends=$(dpkg-deb -f "$DEB" Depends)
-for library in libx11-6 libxrandr2 libwayland-client0 libwayland-egl1 libxkbcommon0 libegl1 libglx0; do
+for library in libx11-6 libxrandr2 libwayland-client0 libwayland-egl1 libxkbcommon0 libegl1 libglx0 \
+    libdecor-0-0 libdecor-0-plugin-1-cairo libsystemd0; do
     grep -q "\b$library\b" <<<"$depends" || fail "the .deb does not depend on $library: $depends"
 done
 

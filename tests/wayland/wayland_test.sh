@@ -104,11 +104,15 @@ case $SCENARIO in
         wait_for_scene HEADLESS-3
         wtype -P Escape -s 1500 -p Escape
         expect_exit 2 0
-        grep -q 'fps at 1024x768, 800x600, 1920x1080,' "$WORK/vorlune.log" ||
-            fail "not drawn at each output's size: $(cat "$WORK/vorlune.log")"
+        for drawn in 'HEADLESS-1: .* at 1024x768$' 'HEADLESS-2: .* at 800x600$' \
+            'HEADLESS-3: .* at 1920x1080$'; do
+            grep -q "$drawn" "$WORK/vorlune.log" ||
+                fail "not drawn at each output's size: $(cat "$WORK/vorlune.log")"
+        done
         ;;
-    window) # --window: a 1024x768 toplevel that draws nothing while hidden; the frame
-        # rate and CPU time a frame of both front ends at 1024x768 printed
+    window) # --window: a 1024x768 toplevel that draws nothing while hidden, closed by
+        # the compositor; the frame rate and CPU time a frame of both front ends at
+        # 1024x768 printed
         start_sway 1
         swaymsg output HEADLESS-1 mode 1280x1024 pos 0 0 >/dev/null
         # measure LABEL SECONDS: frames shown and CPU time over that time, printed
@@ -133,7 +137,8 @@ case $SCENARIO in
         swaymsg '[app_id=vorlune] move container to workspace 1' >/dev/null
         f0=$(frames_shown)
         wait_until eval '[ "$(frames_shown)" -gt "$f0" ]' || fail "no frames once shown again"
-        kill -TERM "$VORLUNE_PID"
+        # closed as its title bar's button does
+        swaymsg '[app_id=vorlune] kill' >/dev/null
         expect_exit 2 0
         # The same window on X11, in the same run.
         exec 9>"$WORK/display"
@@ -166,6 +171,24 @@ case $SCENARIO in
         wait_until eval '! kill -0 "$IDLE_PID" 2>/dev/null' || fail "swayidle did not end"
         wait_until eval '! pgrep -x vorlune-idle >/dev/null' || fail "a vorlune is left running"
         ;;
+    idle_daemon) # --idle through sway's org_kde_kwin_idle: no frame while the user is
+        # active, the scene once idle, ended by a key, shown again once idle; SIGTERM
+        # ends it with code 0
+        start_sway 1
+        swaymsg output HEADLESS-1 mode 1024x768 pos 0 0 >/dev/null
+        start_vorlune --idle 2 -fps
+        for _ in 1 2 3 4 5 6; do wtype -k a && sleep 0.5; done
+        [ "$(frames_shown)" -eq 0 ] || fail "$(frames_shown) frames shown while the user was active"
+        wait_for_scene HEADLESS-1
+        wtype -k a
+        wait_until eval '! output_shows_scene HEADLESS-1' || fail "the scene stayed after a key"
+        kill -0 "$VORLUNE_PID" 2>/dev/null || fail "the key ended the daemon"
+        wait_for_scene HEADLESS-1
+        kill -TERM "$VORLUNE_PID"
+        expect_exit 2 0
+        [ "$(grep -c ' rounds in ' "$WORK/vorlune.log")" -eq 2 ] ||
+            fail "not shown twice: $(cat "$WORK/vorlune.log")"
+        ;;
     background) # -background: under another program's window, which stays on top and
         # visible, the scene around it; frames paced by -delay, whatever the frame
         # callbacks say; SIGHUP ends it
@@ -187,8 +210,9 @@ case $SCENARIO in
         expect_exit 2 0
         expect_paced 0.5 1
         ;;
-    weston) # no layer shell: a fullscreen toplevel; -background refused; a display that
-        # does not answer is an error, with no fall back to X11, and so is one lost
+    weston) # no layer shell: a fullscreen toplevel; -background and --idle refused; --window with
+        # libdecor's title bar; a frame EGL refuses, a display that does not answer and
+        # one lost are errors, with no fall back to X11
         start_weston
         start_vorlune -fps
         wait_until eval '[ "$(frames_shown)" -gt 0 ]' || fail "no frames shown"
@@ -207,11 +231,32 @@ case $SCENARIO in
         [ "$code" -eq 2 ] || fail "-background without a layer shell: exit code $code"
         grep -q 'needs a compositor with a layer shell' "$WORK/err.txt" ||
             fail "-background without a layer shell: $(cat "$WORK/err.txt")"
+        # nor an idle protocol, nor a session bus here
+        "$VORLUNE" --idle 60 >/dev/null 2>"$WORK/err.txt"
+        code=$?
+        [ "$code" -eq 2 ] || fail "--idle with no way to tell idle time: exit code $code"
+        grep -q 'offers neither ext_idle_notifier_v1 nor org_kde_kwin_idle' "$WORK/err.txt" ||
+            fail "--idle with no way to tell idle time: $(cat "$WORK/err.txt")"
         kill -TERM "$VORLUNE_PID"
         expect_exit 2 0
         # a 1024x768 window would be a toplevel not made fullscreen
-        grep -q 'fps at 800x600,' "$WORK/vorlune.log" ||
+        grep -q 'fps at 800x600$' "$WORK/vorlune.log" ||
             fail "not drawn at the output's size: $(cat "$WORK/vorlune.log")"
+        # weston draws no title bars: --window gets libdecor's, in subsurfaces of
+        # its own around the scene, drawn at the window's size
+        WAYLAND_DEBUG=client start_vorlune --window -fps
+        wait_until eval '[ "$(frames_shown)" -gt 2 ]' || fail "no frames in a window"
+        kill -TERM "$VORLUNE_PID"
+        expect_exit 2 0
+        grep -q 'wl_subcompositor@[0-9]*\.get_subsurface' "$WORK/vorlune.log" ||
+            fail "--window has no title bar (libdecor made no subsurface)"
+        grep -q '^vorlune: window: .* fps at 1024x768$' "$WORK/vorlune.log" ||
+            fail "the window not drawn at 1024x768: $(grep '^vorlune:' "$WORK/vorlune.log")"
+        # a frame EGL will not show is an error, not a wait for good
+        SWAP_COUNTER_REFUSE_AFTER=3 start_vorlune
+        expect_exit 5 1
+        grep -q 'eglSwapBuffers failed: EGL_BAD_SURFACE on output, on every output' \
+            "$WORK/vorlune.log" || fail "a refused frame: $(cat "$WORK/vorlune.log")"
         DISPLAY=:4093 WAYLAND_DISPLAY=nowhere-7 "$VORLUNE" --window >/dev/null 2>"$WORK/err.txt"
         code=$?
         [ "$code" -eq 1 ] || fail "a display that does not answer: exit code $code"
