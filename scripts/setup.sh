@@ -36,6 +36,9 @@ test_packages=(
     clang libclang-rt-14-dev
     lintian man-db xscreensaver
     sway swayidle grim wtype weston
+    # GNOME's and KDE Plasma's compositors headless, their pictures and input
+    mutter kwin-wayland libkf5service-bin plasma-wayland-protocols dbus-daemon
+    pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools python3-gi gir1.2-glib-2.0
 )
 
 case "${1:-}" in
