@@ -57,6 +57,17 @@ chmod 755 "$WORK/bin/vorlune-as-user"
 VORLUNE=$WORK/bin/vorlune-as-user
 
 as_user() { "${AS_USER[@]}" "$@"; }
+
+# wait_for SECONDS COMMAND...: until the command succeeds, for that long (times
+# TIME_SCALE): for checks that take pictures, each a good part of a second.
+wait_for() {
+    local until=$((SECONDS + $1 * ${TIME_SCALE:-1}))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$until" ] || return 1
+        sleep 0.1
+    done
+}
 start_as_user() { # LOG COMMAND...: in the background, ended with the script
     local log=$1
     shift
@@ -169,12 +180,12 @@ output_shows_scene() {
 keep_desktops() {
     local output
     for output in "${OUTPUTS[@]}"; do
-        wait_until picture "$output" || fail "no picture of $output"
+        wait_for 10 picture "$output" || fail "no picture of $output"
         mv "$WORK/pictures/$output.png" "$WORK/desktop-$output.png"
     done
 }
 wait_for_scene() { # OUTPUT [GEOMETRY]
-    wait_until output_shows_scene "$@" ||
+    wait_for 15 output_shows_scene "$@" ||
         fail "$1 does not show the scene (grey mean and deviation: ${STATS:-no picture})"
 }
 
@@ -183,7 +194,7 @@ wait_for_scene() { # OUTPUT [GEOMETRY]
 start_window() {
     start_as_user eventdemo.log weston-eventdemo
     WINDOW_PID=${PIDS[-1]}
-    wait_until eval 'picture "${OUTPUTS[0]}" &&
+    wait_for 15 eval 'picture "${OUTPUTS[0]}" &&
         awk -v s="$(red_share "$WORK/pictures/${OUTPUTS[0]}.png")" "BEGIN { exit !(s > 0.005) }"' ||
         fail "the window does not show on ${OUTPUTS[0]}"
 }
@@ -229,6 +240,16 @@ compositor_share() {
 }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
+# drawn_at SIZE...: -fps said it drew at those pixel sizes, one a surface
+# (whether it prints them on one line or a line each).
+drawn_at() {
+    local drawn
+    drawn=$(grep 'fps at' "$WORK/vorlune.log" | sed -E 's/.*fps at //' |
+        grep -oE '[0-9]+x[0-9]+' | sort | tr '\n' ' ')
+    [ "$drawn" = "$(printf '%s\n' "$@" | sort | tr '\n' ' ')" ] ||
+        fail "not drawn at $*: $(cat "$WORK/vorlune.log")"
+}
+
 # The scenarios. Each leaves the compositor as it found it.
 fullscreen() { # both outputs covered at their pixel size, the window beneath hidden, Escape ends it
     start_window
@@ -236,7 +257,7 @@ fullscreen() { # both outputs covered at their pixel size, the window beneath hi
     local output
     # the window's red gone, and the scene there instead of the desktop
     for output in "${OUTPUTS[@]}"; do
-        wait_until eval 'output_shows_scene "$output" &&
+        wait_for 15 eval 'output_shows_scene "$output" &&
             awk -v s="$(red_share "$WORK/pictures/$output.png")" "BEGIN { exit !(s < 0.0005) }"' ||
             fail "$output does not show the scene over the window (grey mean and deviation: ${STATS:-no picture})"
     done
@@ -244,8 +265,7 @@ fullscreen() { # both outputs covered at their pixel size, the window beneath hi
     compositor_share 3
     hold_escape
     expect_exit 2 0
-    grep -q "fps at ${SIZES[0]}, ${SIZES[1]}," "$WORK/vorlune.log" ||
-        fail "not drawn at each output's size: $(cat "$WORK/vorlune.log")"
+    drawn_at "${SIZES[@]}"
     sed -n 's/^vorlune: /vorlune full screen: /p' "$WORK/vorlune.log"
     kill "$WINDOW_PID"
 }
@@ -269,8 +289,7 @@ window() { # --window shows the scene; closed by the compositor, it ends with co
     expect_exit 2 0
     local size=1024x768
     [ "$DESKTOP" = kwin ] && size=1536x1152
-    grep -q "fps at $size," "$WORK/vorlune.log" ||
-        fail "the window is not drawn at $size: $(cat "$WORK/vorlune.log")"
+    drawn_at "$size"
 }
 
 background() { # -background: the scene around a window that stays on top; SIGHUP ends it
@@ -285,6 +304,85 @@ background() { # -background: the scene around a window that stays on top; SIGHU
     kill "$WINDOW_PID"
 }
 
+# title_bar_shown: over output 0's top left, where an undecorated window shows
+# the moving scene, a band that stays still: one flat colour left of the title,
+# the title in the middle.
+title_bar_shown() {
+    local png=$WORK/pictures/${OUTPUTS[0]}.png width=${SIZES[0]%x*}
+    picture "${OUTPUTS[0]}" && cp "$png" "$WORK/before.png" && sleep 0.5 &&
+        picture "${OUTPUTS[0]}" && picture_stats "$png" 300x16+20+4 &&
+        awk '{ exit !($2 < 0.005) }' <<<"$STATS" &&
+        picture_stats "$png" "200x16+$((width / 2 - 100))+4" &&
+        awk '{ exit !($2 > 0.05) }' <<<"$STATS" &&
+        awk -v d="$("$convert" "$png" "$WORK/before.png" -crop "${width}x16+0+4" +repage \
+            -compose difference -composite -format '%[fx:maxima]' info:)" \
+            'BEGIN { exit !(d == 0) }'
+}
+
+
+titlebar() { # --window has a title bar, and its close button ends vorlune with code 0
+    start_vorlune --window
+    wait_for_scene "${OUTPUTS[0]}" 300x300+300+300
+    wait_for 15 title_bar_shown || fail "no title bar over the window"
+    case $DESKTOP in
+        mutter) # libdecor's close button, at the right end of its title bar
+            as_user /usr/bin/python3 "$WORK/bin/mutter_remote.py" click 1008 12 \
+                >>"$WORK/remote.log" 2>&1 || fail "the close button could not be clicked"
+            ;;
+        kwin) # KWin's close button, at the right end of its title bar, whose
+            # visible part runs from the frame's top (or the output's) to the window's
+            printf '%s\n' 'for (const w of workspace.clientList()) if (w.resourceClass == "vorlune")' \
+                '    print("vorlune-test-frame " + w.frameGeometry.x + " " + w.frameGeometry.y + " " +' \
+                '        w.frameGeometry.width + " " + w.bufferGeometry.y);' >"$WORK/frame.js"
+            chmod 644 "$WORK/frame.js"
+            as_user "$WORK/bin/remote-python" "$WORK/bin/kwin_remote.py" script "$WORK/frame.js" \
+                >>"$WORK/remote.log" 2>&1 || fail "KWin did not run the script"
+            wait_until grep -q '^js: vorlune-test-frame ' "$WORK/kwin.log" || fail "no frame geometry"
+            local x y width top
+            read -r x y width top < <(sed -n 's/^js: vorlune-test-frame //p' "$WORK/kwin.log")
+            as_user "$WORK/bin/fake_input" click \
+                "$(awk -v x="$x" -v w="$width" 'BEGIN { print x + w - 18 }')" \
+                "$(awk -v y="$y" -v t="$top" 'BEGIN { y = y < 0 ? 0 : y; print (y + t) / 2 }')" \
+                >>"$WORK/remote.log" 2>&1 || fail "the close button could not be clicked"
+            ;;
+    esac
+    expect_exit 3 0
+}
+
+idle() { # --idle: the scene after the idle time, gone on the user's input, back when idle again
+    [ "$DESKTOP" = mutter ] || fail "the idle scenario is written for mutter"
+    start_vorlune --idle 3
+    wait_for 20 output_shows_scene "${OUTPUTS[0]}" || fail "no scene once idle"
+    wait_for_scene "${OUTPUTS[1]}"
+    # Shift, which no program takes for anything
+    as_user /usr/bin/python3 "$WORK/bin/mutter_remote.py" key 0xffe1 0.1 \
+        >>"$WORK/remote.log" 2>&1 || fail "the key could not be typed"
+    # the desktop again, and the saver waiting
+    wait_for 10 eval '! output_shows_scene "${OUTPUTS[0]}"' || fail "the scene stayed after a key"
+    kill -0 "$VORLUNE_PID" 2>/dev/null || fail "vorlune --idle ended on the key"
+    wait_for 20 output_shows_scene "${OUTPUTS[0]}" || fail "no scene once idle again"
+    kill -TERM "$VORLUNE_PID"
+    expect_exit 2 0
+}
+
+# Scenarios for features a vorlune may not have yet: skipped there.
+skip_without() { # FEATURE CONDITION...
+    local feature=$1
+    shift
+    "$@" && return 0
+    echo "skipped: this vorlune has no $feature"
+    exit 77
+}
+for scenario in "${SCENARIOS[@]}"; do
+    case $scenario-$DESKTOP in
+        titlebar-mutter) skip_without "title bars drawn by libdecor" \
+            eval 'readelf -d "$VORLUNE_BUILT" | grep -q "libdecor"' ;;
+        titlebar-kwin) skip_without "title bars from the compositor (zxdg_decoration_manager_v1)" \
+            grep -q zxdg_decoration_manager_v1 "$VORLUNE_BUILT" ;;
+        idle-*) skip_without "--idle" eval '"$VORLUNE_BUILT" --help 2>&1 | grep -q -- --idle' ;;
+    esac
+done
+
 case $DESKTOP in
     mutter) start_mutter ;;
     kwin) start_kwin ;;
@@ -293,7 +391,7 @@ esac
 keep_desktops
 for scenario in "${SCENARIOS[@]}"; do
     case $scenario in
-        fullscreen | window | background) "$scenario" ;;
+        fullscreen | window | background | titlebar | idle) "$scenario" ;;
         *) fail "unknown scenario $scenario" ;;
     esac
     echo "passed: $DESKTOP $scenario"
