@@ -78,10 +78,15 @@ def picture(connector, png):
     try:
         if not wait_for(lambda: node, 10):
             sys.exit("mutter_remote: no PipeWire stream for monitor " + connector)
-        result = subprocess.run(
-            ["gst-launch-1.0", "-q", "pipewiresrc", "path=%d" % node[0], "num-buffers=1",
-             "!", "videoconvert", "!", "pngenc", "!", "filesink", "location=" + png],
-            timeout=20, check=False)
+        # A stream set up while PipeWire's session manager is still starting
+        # never delivers a frame: given up on soon, for the caller to try again.
+        try:
+            result = subprocess.run(
+                ["gst-launch-1.0", "-q", "pipewiresrc", "path=%d" % node[0], "num-buffers=1",
+                 "!", "videoconvert", "!", "pngenc", "!", "filesink", "location=" + png],
+                timeout=5, check=False)
+        except subprocess.TimeoutExpired:
+            sys.exit("mutter_remote: no frame from monitor %s within 5 s" % connector)
         if result.returncode != 0:
             sys.exit("mutter_remote: gst-launch-1.0 failed with code %d" % result.returncode)
     finally:
