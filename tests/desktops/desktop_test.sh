@@ -41,11 +41,13 @@ chmod -R a+rX "$WORK/bin"
 
 export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$WORK/pictures"
-AS_USER=(env)
+# Whatever this script started ends with it, however it ends: killed too.
+AS_USER=(setpriv --pdeathsig KILL)
 if [ "$(id -u)" -eq 0 ]; then
     chown nobody: "$XDG_RUNTIME_DIR" "$WORK/pictures"
-    AS_USER=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups env)
+    AS_USER+=(--reuid=nobody --regid="$(id -g nobody)" --clear-groups)
 fi
+AS_USER+=(env)
 AS_USER+=(HOME="$XDG_RUNTIME_DIR" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR"
     DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus" WAYLAND_DISPLAY=desktop-1
     XDG_CONFIG_HOME="$XDG_RUNTIME_DIR/config" XDG_DATA_HOME="$XDG_RUNTIME_DIR/data")
