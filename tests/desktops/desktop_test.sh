@@ -47,13 +47,12 @@ if [ "$(id -u)" -eq 0 ]; then
     chown nobody: "$XDG_RUNTIME_DIR" "$WORK/pictures"
     AS_USER+=(--reuid=nobody --regid="$(id -g nobody)" --clear-groups)
 fi
-AS_USER+=(env)
-AS_USER+=(HOME="$XDG_RUNTIME_DIR" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR"
+AS_USER+=(env HOME="$XDG_RUNTIME_DIR" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR"
     DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus" WAYLAND_DISPLAY=desktop-1
     XDG_CONFIG_HOME="$XDG_RUNTIME_DIR/config" XDG_DATA_HOME="$XDG_RUNTIME_DIR/data")
 # vorlune_run.sh's start_vorlune runs $VORLUNE: this starts it as the session's
 # user, with the same process id.
-printf '#!/bin/sh\nexec %s %q "$@"\n' "$(printf '%q ' "${AS_USER[@]}")" "$WORK/bin/vorlune" \
+printf '#!/bin/bash\nexec %s %q "$@"\n' "$(printf '%q ' "${AS_USER[@]}")" "$WORK/bin/vorlune" \
     >"$WORK/bin/vorlune-as-user"
 chmod 755 "$WORK/bin/vorlune-as-user"
 VORLUNE=$WORK/bin/vorlune-as-user
@@ -264,7 +263,7 @@ fullscreen() { # both outputs covered at their pixel size, the window beneath hi
             fail "$output does not show the scene over the window (grey mean and deviation: ${STATS:-no picture})"
     done
     [ "$DESKTOP" = kwin ] && for output in "${OUTPUTS[@]}"; do full_size "$output"; done
-    compositor_share 3
+    compositor_share 2
     hold_escape
     expect_exit 2 0
     drawn_at "${SIZES[@]}"

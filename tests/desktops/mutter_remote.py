@@ -6,7 +6,6 @@
                                               long, released in reverse
     mutter_remote.py click X Y                the left button at that point of
                                               the first monitor (logical pixels)
-    mutter_remote.py move X Y                 the pointer to that point
 
 mutter ends a remote-desktop session when its caller leaves the bus, so one
 process holds the session for the whole action; gdbus calls one by one cannot.
@@ -55,9 +54,10 @@ def wait_for(condition, seconds):
     return True
 
 
-def picture(connector, png):
-    # The screen cast needs a remote-desktop session as its parent to be
-    # started without a portal's dialog.
+def cast_monitor(connector):
+    """A remote-desktop session with a screen cast of one monitor: the cast
+    starts without a portal's dialog, and absolute pointer motion is given
+    relative to its stream. Returns the session's and the stream's paths."""
     session = remote_desktop()
     session_id = call("org.gnome.Mutter.RemoteDesktop", session,
                       "org.freedesktop.DBus.Properties", "Get",
@@ -70,6 +70,11 @@ def picture(connector, png):
     (stream,) = call("org.gnome.Mutter.ScreenCast", cast,
                      "org.gnome.Mutter.ScreenCast.Session", "RecordMonitor",
                      GLib.Variant("(sa{sv})", (connector, {})), "(o)")
+    return session, stream
+
+
+def picture(connector, png):
+    session, stream = cast_monitor(connector)
     node = []
     BUS.signal_subscribe("org.gnome.Mutter.ScreenCast", "org.gnome.Mutter.ScreenCast.Stream",
                          "PipeWireStreamAdded", stream, None, Gio.DBusSignalFlags.NONE,
@@ -106,30 +111,17 @@ def key(keysyms, seconds):
         session_call(session, "Stop")
 
 
-def pointer(x, y, click):
-    # Absolute motion needs a stream to be relative to: the first monitor's.
-    session = remote_desktop()
-    session_id = call("org.gnome.Mutter.RemoteDesktop", session,
-                      "org.freedesktop.DBus.Properties", "Get",
-                      GLib.Variant("(ss)", ("org.gnome.Mutter.RemoteDesktop.Session",
-                                            "SessionId")), "(v)")[0]
-    (cast,) = call("org.gnome.Mutter.ScreenCast", "/org/gnome/Mutter/ScreenCast",
-                   "org.gnome.Mutter.ScreenCast", "CreateSession",
-                   GLib.Variant("(a{sv})", ({"remote-desktop-session-id":
-                                             GLib.Variant("s", session_id)},)), "(o)")
-    (stream,) = call("org.gnome.Mutter.ScreenCast", cast,
-                     "org.gnome.Mutter.ScreenCast.Session", "RecordMonitor",
-                     GLib.Variant("(sa{sv})", ("Meta-0", {})), "(o)")
+def click(x, y):
+    session, stream = cast_monitor("Meta-0")
     session_call(session, "Start")
     try:
         session_call(session, "NotifyPointerMotionAbsolute",
                      GLib.Variant("(sdd)", (stream, x, y)))
-        if click:
-            button = 0x110  # BTN_LEFT
-            time.sleep(0.1)
-            session_call(session, "NotifyPointerButton", GLib.Variant("(ib)", (button, True)))
-            time.sleep(0.1)
-            session_call(session, "NotifyPointerButton", GLib.Variant("(ib)", (button, False)))
+        button = 0x110  # BTN_LEFT
+        time.sleep(0.1)
+        session_call(session, "NotifyPointerButton", GLib.Variant("(ib)", (button, True)))
+        time.sleep(0.1)
+        session_call(session, "NotifyPointerButton", GLib.Variant("(ib)", (button, False)))
     finally:
         session_call(session, "Stop")
 
@@ -140,8 +132,8 @@ def main(argv):
             picture(argv[2], argv[3])
         elif len(argv) == 4 and argv[1] == "key":
             key([int(k, 0) for k in argv[2].split("+")], float(argv[3]))
-        elif len(argv) == 4 and argv[1] in ("click", "move"):
-            pointer(float(argv[2]), float(argv[3]), argv[1] == "click")
+        elif len(argv) == 4 and argv[1] == "click":
+            click(float(argv[2]), float(argv[3]))
         else:
             sys.exit(__doc__)
     except GLib.Error as error:
