@@ -150,12 +150,15 @@ picture() {
     esac >>"$WORK/remote.log" 2>&1 && test -s "$png"
 }
 
-# hold_escape: Escape held 1.5 s, as a user ends the saver.
-hold_escape() {
+# hold_key NAME SECONDS: Escape or Shift (which no program takes for anything)
+# held that long, as a user types it.
+hold_key() {
+    local keysym=0xff1b code=1 # X's and evdev's codes for Escape
+    [ "$1" = Shift ] && keysym=0xffe1 code=42
     case $DESKTOP in
-        mutter) as_user /usr/bin/python3 "$WORK/bin/mutter_remote.py" key 0xff1b 1.5 ;;
-        kwin) as_user "$WORK/bin/fake_input" key 1 1.5 ;; # evdev KEY_ESC
-    esac >>"$WORK/remote.log" 2>&1 || fail "Escape could not be typed"
+        mutter) as_user /usr/bin/python3 "$WORK/bin/mutter_remote.py" key "$keysym" "$2" ;;
+        kwin) as_user "$WORK/bin/fake_input" key "$code" "$2" ;;
+    esac >>"$WORK/remote.log" 2>&1 || fail "$1 could not be typed"
 }
 
 # picture_stats PNG [GEOMETRY]: grey mean and deviation (0..1) of the picture
@@ -264,7 +267,7 @@ fullscreen() { # both outputs covered at their pixel size, the window beneath hi
     done
     [ "$DESKTOP" = kwin ] && for output in "${OUTPUTS[@]}"; do full_size "$output"; done
     compositor_share 2
-    hold_escape
+    hold_key Escape 1.5
     expect_exit 2 0
     drawn_at "${SIZES[@]}"
     sed -n 's/^vorlune: /vorlune full screen: /p' "$WORK/vorlune.log"
@@ -354,13 +357,10 @@ titlebar() { # --window has a title bar, and its close button ends vorlune with 
 }
 
 idle() { # --idle: the scene after the idle time, gone on the user's input, back when idle again
-    [ "$DESKTOP" = mutter ] || fail "the idle scenario is written for mutter"
     start_vorlune --idle 3
     wait_for 20 output_shows_scene "${OUTPUTS[0]}" || fail "no scene once idle"
     wait_for_scene "${OUTPUTS[1]}"
-    # Shift, which no program takes for anything
-    as_user /usr/bin/python3 "$WORK/bin/mutter_remote.py" key 0xffe1 0.1 \
-        >>"$WORK/remote.log" 2>&1 || fail "the key could not be typed"
+    hold_key Shift 0.1
     # the desktop again, and the saver waiting
     wait_for 10 eval '! output_shows_scene "${OUTPUTS[0]}"' || fail "the scene stayed after a key"
     kill -0 "$VORLUNE_PID" 2>/dev/null || fail "vorlune --idle ended on the key"
