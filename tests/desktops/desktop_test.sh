@@ -108,6 +108,8 @@ start_mutter() {
     COMPOSITOR_PID=${PIDS[-1]}
     # pictures come through PipeWire
     start_as_user pipewire.log pipewire
+    # its session manager gives up at once on a PipeWire not yet listening
+    wait_until test -S "$XDG_RUNTIME_DIR/pipewire-0" || fail "pipewire did not start"
     start_as_user wireplumber.log wireplumber
     wait_until bus_has org.gnome.Mutter.ScreenCast /org/gnome/Mutter/ScreenCast ||
         fail "mutter did not start"
