@@ -47,6 +47,9 @@ test_packages=(
     lintian man-db xscreensaver
     locales # en_US.UTF-8 for Wine as a Western Windows (below)
     sway swayidle grim wtype weston
+    # GNOME's and KDE Plasma's compositors headless, their pictures and input
+    mutter kwin-wayland kwin-style-breeze libkf5service-bin plasma-wayland-protocols dbus-daemon
+    pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools python3-gi gir1.2-glib-2.0
 )
 
 case "${1:-}" in
