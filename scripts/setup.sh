@@ -50,6 +50,7 @@ test_packages=(
     # GNOME's and KDE Plasma's compositors headless, their pictures and input
     mutter kwin-wayland kwin-style-breeze libkf5service-bin plasma-wayland-protocols dbus-daemon
     pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools python3-gi gir1.2-glib-2.0
+    libglib2.0-bin # gdbus
 )
 
 case "${1:-}" in
