@@ -27,21 +27,15 @@ std::wstring Widen(std::u8string_view text) {
 std::optional<std::string> InSystemCodePage(std::wstring_view text) {
     if (text.empty()) return std::string();
     const int length = static_cast<int>(text.size());
-    // A system whose code page is UTF-8 can spell everything, and refuses
-    // to be asked whether it had to stand something in.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    BOOL defaulted = FALSE;
-    BOOL* const askDefaulted = utf8 ? nullptr : &defaulted;
+    // No best fit ("L" for "Ł"): what has no counterpart becomes the default
+    // character, and the way back tells. A system whose code page is UTF-8
+    // takes no such flag (and can spell all but broken surrogates).
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int bytes =
-        WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, askDefaulted);
-    if (bytes <= 0 || defaulted) return std::nullopt;
+        WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::nullopt;
     std::string result(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, flags, text.data(), length, result.data(), bytes, nullptr,
-                        askDefaulted);
-    if (defaulted) return std::nullopt;
-    // No best fit does not catch a character that round-trips to another
-    // one: only the way back tells.
+    WideCharToMultiByte(CP_ACP, flags, text.data(), length, result.data(), bytes, nullptr, nullptr);
     if (Widen(result) != text) return std::nullopt;
     return result;
 }

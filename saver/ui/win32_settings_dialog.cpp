@@ -54,12 +54,11 @@ constexpr int kRepeatEntries = 31;
 // The layout's font for the user's language: the texts of a language are
 // sized for it.
 const FontDescription& LayoutFont() {
-    static const FontDescription font{Utf8(UserTexts().fontName),
-                                      UserTexts().fontPoints,
-                                      UserTexts().fontCharset,
-                                      false,
-                                      false,
-                                      false};
+    static const FontDescription font = [] {
+        const UiTexts& texts = UserTexts();
+        return FontDescription{
+            Utf8(texts.fontName), texts.fontPoints, texts.fontCharset, false, false, false};
+    }();
     return font;
 }
 
