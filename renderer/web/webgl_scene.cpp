@@ -5,7 +5,6 @@
 #include <string>
 
 #include "frame/render_settings.hpp"
-#include "scene/ball_geometry.hpp"
 #include "texture/texture_program.hpp"
 #include "web/mip_levels.hpp"
 
@@ -106,8 +105,7 @@ GLuint linkProgram(const char* vertexSource, const char* fragmentSource, const c
         glDeleteProgram(program);
         throw std::runtime_error(std::string("glLinkProgram(") + name + ") failed: " + log);
     }
-    glUseProgram(program);
-    glUniform1i(glGetUniformLocation(program, "ballTexture"), 0);
+    // The sampler's unit is 0 by default: the texture's.
     return program;
 }
 
@@ -162,7 +160,7 @@ WebGlScene::WebGlScene()
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    sink_.stream.reserve(1 << 18);
+    shellsAt_.corners.reserve(1 << 18);
 }
 
 WebGlScene::~WebGlScene() {
@@ -210,7 +208,6 @@ void WebGlScene::draw(float t) {
 
 void WebGlScene::drawBackground(float zoom) {
     const float inset = zoom * 0.5f;
-    glDisable(GL_BLEND);
     glUseProgram(backgroundProgram_);
     glUniform2f(insetLocation_, 0.0f + inset, 1.0f - inset);
     glBindVertexArray(backgroundArray_);
@@ -218,25 +215,23 @@ void WebGlScene::drawBackground(float zoom) {
 }
 
 void WebGlScene::drawShells(float t) {
-    placeBalls(*field_, t);
-    shells_->evaluate();
-    sink_.stream.clear();
-    shells_->polygoniseShells(sink_);
-    if (sink_.stream.empty()) return;
+    shellsAt_.record(*field_, *shells_, t);
+    const std::vector<float>& corners = shellsAt_.corners;
+    if (corners.empty()) return;
 
     glBindVertexArray(shellArray_);
     glBindBuffer(GL_ARRAY_BUFFER, shellBuffer_);
-    const auto bytes = static_cast<GLsizeiptr>(sink_.stream.size() * sizeof(float));
+    const auto bytes = static_cast<GLsizeiptr>(corners.size() * sizeof(float));
     if (bytes > shellBufferBytes_) {
-        glBufferData(GL_ARRAY_BUFFER, bytes, sink_.stream.data(), GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, bytes, corners.data(), GL_STREAM_DRAW);
         shellBufferBytes_ = bytes;
     } else {
-        glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, sink_.stream.data());
+        glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, corners.data());
     }
     glUseProgram(shellProgram_);
     glUniformMatrix4fv(projectionLocation_, 1, GL_FALSE, projection_);
     glEnable(GL_BLEND);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(sink_.stream.size() / 6));
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners.size() / 6));
     glDisable(GL_BLEND);
 }
 

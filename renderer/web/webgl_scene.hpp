@@ -7,21 +7,10 @@
 
 #include "geometry/metaball_field.hpp"
 #include "geometry/vector3.hpp"
+#include "scene/recorded_shells.hpp"
 #include "scene/shell_geometry.hpp"
 
 namespace vorlune::web {
-
-// Collects the shells' triangle corners, normal then vertex, as one vertex
-// stream for a single draw. The buffer keeps its size from frame to frame.
-struct VertexStreamSink {
-    std::vector<float> stream;
-
-    void beginTriangles() {}
-    void corner(const Vector3& normal, const Vector3& vertex) {
-        stream.insert(stream.end(), {normal.x, normal.y, normal.z, vertex.x, vertex.y, vertex.z});
-    }
-    void endTriangles() {}
-};
 
 // The scene drawn through WebGL 2: the same lattice, shells and texture as the
 // native renderer, and two small shader pairs standing in for what its
@@ -48,7 +37,7 @@ class WebGlScene {
 
     std::unique_ptr<MetaballField> field_;
     std::unique_ptr<ShellGeometry> shells_;
-    VertexStreamSink sink_;
+    RecordedShells shellsAt_;
     GLuint texture_ = 0;
     GLuint backgroundProgram_ = 0;
     GLuint shellProgram_ = 0;
