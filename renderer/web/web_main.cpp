@@ -59,7 +59,7 @@ void fitCanvas() {
 }
 
 EM_BOOL movingFrame(double milliseconds, void*) {
-    if (!page.moving) return EM_FALSE;
+    if (!page.moving || !page.scene) return EM_FALSE;
     const double reading = milliseconds / 1000.0;
     if (!page.clock.started()) page.clock.start(reading);
     page.clock.advance(reading);
@@ -70,14 +70,14 @@ EM_BOOL movingFrame(double milliseconds, void*) {
 
 EM_BOOL stillFrame(double, void*) {
     page.stillPending = false;
-    if (page.moving) return EM_FALSE;
+    if (page.moving || !page.scene) return EM_FALSE;
     fitCanvas();
     page.scene->draw(page.startTime);
     return EM_FALSE;
 }
 
 void requestStill() {
-    if (page.stillPending) return;
+    if (page.stillPending || !page.scene) return;
     page.stillPending = true;
     emscripten_request_animation_frame(stillFrame, nullptr);
 }
@@ -88,10 +88,13 @@ EM_BOOL resized(int, const EmscriptenUiEvent*, void*) {
     return EM_FALSE;
 }
 
+// Nothing restores a lost context here: the scene goes with it, so that no
+// frame, play or resize draws into it again.
 EM_BOOL contextLost(int, const void*, void*) {
     page.moving = false;
+    page.scene.reset();
     say("The graphics card's context was lost. Reload the page to see the scene again.");
-    return EM_TRUE;
+    return EM_FALSE;
 }
 
 // The whole of the text as a finite number of seconds, or false.
