@@ -16,31 +16,25 @@ case "${1:-both}" in
     *) echo "usage: $0 [zip|deb|web]" >&2; exit 2 ;;
 esac
 
-# The web page's zip, from the web preset's build; it needs none of the other
-# builds' packages.
-package_web() {
-    scripts/setup.sh web
-    [ -f build/web/CMakeCache.txt ] || cmake --preset web >/dev/null
-    cmake --build build/web --target vorlune_web
-    mkdir -p dist
-    (cd build/web && cpack --config CPackConfig.cmake)
-}
-if [ "${1:-}" = web ]; then
-    package_web
-    ls -l dist
-    exit 0
-fi
-
-scripts/setup.sh package
-
 # package PRESET TARGET...: builds the targets in the preset's tree, then runs CPack there.
 package() {
     local preset=$1
     shift
     [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
     cmake --build "build/$preset" --target "$@"
+    mkdir -p dist
     (cd "build/$preset" && cpack --config CPackConfig.cmake)
 }
+
+# The web page's zip needs none of the other builds.
+if [ "${1:-}" = web ]; then
+    scripts/setup.sh web
+    package web vorlune_web
+    ls -l dist
+    exit 0
+fi
+
+scripts/setup.sh package
 
 # installer: the zip's very files (a strip of our own would differ from
 # CPack's in the time stamp it writes) made into the installer by makensis.
@@ -56,7 +50,6 @@ installer() {
         -DOUTFILE="$PWD/dist/vorlune-$version-windows-x64-setup.exe" data/windows/vorlune.nsi
 }
 
-mkdir -p dist
 if [ "${1:-both}" != deb ]; then
     package windows vorlune_saver vorlune_renderer
     installer
@@ -65,6 +58,7 @@ if [ "${1:-both}" != zip ]; then
     package linux vorlune vorlune-tool vorlune_gzipped_texts
 fi
 if [ "${1:-both}" = both ]; then
-    package_web
+    scripts/setup.sh web
+    package web vorlune_web
 fi
 ls -l dist

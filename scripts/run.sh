@@ -79,11 +79,13 @@ if [ "${1:-}" = "web" ]; then
         sandbox=()
         [ "$(id -u)" -eq 0 ] && sandbox=(--no-sandbox) # Chromium will not start as root otherwise
         profile=$(mktemp -d)
+        rm -f out/web.png
         /usr/lib/chromium/chromium --headless=new --use-angle=swiftshader --enable-unsafe-swiftshader \
             "${sandbox[@]}" --user-data-dir="$profile" --no-first-run --disable-background-networking \
             --hide-scrollbars --window-size=1024,768 --virtual-time-budget=20000 \
             --screenshot="$PWD/out/web.png" "$url" >/dev/null 2>&1 || true
         rm -rf "$profile"
+        [ -s out/web.png ] || { echo "run.sh: Chromium took no screenshot of $url" >&2; exit 1; }
         echo "No display: a screenshot of the page 20 s in is in $PWD/out/web.png"
     fi
     echo "The page is served on $url (Ctrl-C ends it)."
