@@ -378,6 +378,9 @@ int WaylandFrontEnd::drawFrames(const std::function<void()>& draw) {
     });
     // Now, not at the next event: with no other surface none may come.
     if (givenUp) coverOutputs();
+    // Judged just now; a surface the compositor closes later ends the run as
+    // a close does, not as these failures.
+    failure_.clear();
     return drawn;
 }
 
