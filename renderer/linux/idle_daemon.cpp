@@ -55,7 +55,7 @@ void showScene(const LinuxOptions& options, const char* caption, IdleWatch& watc
 
 void runIdleDaemon(const LinuxOptions& options, const char* caption) {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland == nullptr || *wayland == '\0' || options.forceX11) {
+    if (wayland == nullptr || *wayland == '\0') {
         throw RefusedError("--idle needs a Wayland display (WAYLAND_DISPLAY)");
     }
     catchStopSignals();

@@ -75,10 +75,10 @@ LinuxOptions parseOptions(const std::vector<std::string>& args, const char* xscr
         }
     }
     if (options.idleSeconds != 0) {
-        if (explicitTarget || root) {
+        if (explicitTarget || root || options.forceX11) {
             throw UsageError(
-                "--idle shows the scene full screen: it takes no --window, "
-                "-background, -root or -window-id");
+                "--idle shows the scene full screen on Wayland: it takes no --window, "
+                "-background, -root, -window-id or --x11");
         }
         // Its own, whatever a screen-saver daemon's variable says.
         return options;

@@ -78,6 +78,7 @@ TEST(OptionsTest, IdleIsWholeSecondsUpToADayAndFullScreenOnly) {
     EXPECT_THROW(parseOptions({"--idle"}, nullptr), UsageError);
     EXPECT_THROW(parseOptions({"--idle", "60", "--window"}, nullptr), UsageError);
     EXPECT_THROW(parseOptions({"-root", "--idle", "60"}, nullptr), UsageError);
+    EXPECT_THROW(parseOptions({"--idle", "60", "--x11"}, nullptr), UsageError);
 }
 
 // Escape is the key that ends a run; the runs of letters, digits and function
