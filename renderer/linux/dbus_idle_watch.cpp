@@ -155,26 +155,30 @@ std::uint64_t MutterIdleWatch::idleTime() {
 }
 
 void MutterIdleWatch::dispatch() {
+    // The blocking calls below may read signals they leave unhandled, and
+    // poll would not wake for those: round again until none is left.
     for (;;) {
-        const int code = sd_bus_process(bus_, nullptr);
-        if (code < 0) {
-            throw std::runtime_error(std::string("sd_bus_process on the session bus failed: ") +
-                                     std::strerror(-code));
+        for (;;) {
+            const int code = sd_bus_process(bus_, nullptr);
+            if (code < 0) {
+                throw std::runtime_error(std::string("sd_bus_process on the session bus failed: ") +
+                                         std::strerror(-code));
+            }
+            if (code == 0) break;
         }
-        if (code == 0) break;
-    }
-    if (!idleFired_) return;
-    idleFired_ = false;
-    if (activeWatch_ == 0) activeWatch_ = addWatch("AddUserActiveWatch", false);
-    // Activity between the idle watch firing and the active watch being
-    // added would fire nothing: the idle time says whether there was some,
-    // having started again from 0. Not "below the interval": read just as the
-    // watch fires, it may be a hair short of it, and the watch would not fire
-    // again before the user's next activity.
-    idle_ = idleTime() >= milliseconds_ / 2;
-    if (!idle_) {
-        removeWatch(activeWatch_);
-        activeWatch_ = 0;
+        if (!idleFired_) return;
+        idleFired_ = false;
+        if (activeWatch_ == 0) activeWatch_ = addWatch("AddUserActiveWatch", false);
+        // Activity between the idle watch firing and the active watch being
+        // added would fire nothing: the idle time says whether there was some,
+        // having started again from 0. Not "below the interval": read just as
+        // the watch fires, it may be a hair short of it, and the watch would
+        // not fire again before the user's next activity.
+        idle_ = idleTime() >= milliseconds_ / 2;
+        if (!idle_) {
+            removeWatch(activeWatch_);
+            activeWatch_ = 0;
+        }
     }
 }
 
