@@ -25,7 +25,7 @@ class GlxRenderWindow {
     // Makes or adopts the window for the target and makes a double-buffered
     // RGBA context with a depth buffer current on it. A window of our own is
     // captioned `caption`; a normal one is width x height, a full-screen one
-    // covers     // `monitor`, where `cursor` hides the pointer. Adopted windows are drawn
+    // covers `monitor`, where `cursor` hides the pointer. Adopted windows are drawn
     // at their own size. Throws X11Error, or BadWindowError for a given
     // window that is not there.
     GlxRenderWindow(Display* display, DrawTarget target, std::uint32_t windowId,
