@@ -191,7 +191,7 @@ drive_once() {
     shift
     rm -f "$work/driver.out" "$work"/*.ready "$work"/*.taken
     timeout 60 "$wine" "$driver" "$@" >"$work/driver.out" 2>>"$log" 9>&- &
-    local pid=$! ready rc
+    local pid=$! ready rc on_window_pid=''
     window_at=''
     while kill -0 "$pid" 2>/dev/null; do
         for ready in "$work"/*.ready; do
@@ -202,13 +202,19 @@ drive_once() {
         done
         if [ -z "$window_at" ] && grep -s -q -E '^(renderer|playing)_ms=' "$work/driver.out"; then
             window_at=$(date +%s.%N)
-            [ -z "$on_window" ] || "$on_window" &
+            if [ -n "$on_window" ]; then
+                "$on_window" &
+                on_window_pid=$!
+            fi
         fi
         sleep 0.05
     done
     wait "$pid"
     rc=$?
     ended_at=$(date +%s.%N)
+    # What ran beside the run has ended too when the step is over, however
+    # late a loaded machine let it start.
+    [ -z "$on_window_pid" ] || wait "$on_window_pid"
     driven=$(tr -d '\r' <"$work/driver.out")
     [ -z "$driven" ] || printf '%s\n' "$driven" | sed 's/^/    /'
     [ $rc -eq 124 ] && echo "    the driver did not finish within 60 s"
