@@ -15,15 +15,11 @@
 # settings, the folder and the entry gone.
 setup_exe=$1 version=$2
 [ -f "$4" ] || { echo "no $4: build the windows preset first" >&2; exit 1; }
-# Unix file names in UTF-8 for Wine: any UTF-8 locale's data will do, so none need be made.
-mkdir -p "$3.locale"
-for locale in en_US.UTF-8 ja_JP.UTF-8; do ln -sfn /usr/lib/locale/C.utf8 "$3.locale/$locale"; done
-export LOCPATH=$3.locale
 set -- "$3" "$4" - - -
 # shellcheck source-path=SCRIPTDIR/../e2e source=harness.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/harness.sh"
+E2E_LOCALE=en_US.UTF-8
 setup 1024x768x24
-export LC_ALL=en_US.UTF-8
 
 # What the installer carries, to compare the installed files with.
 payload=$work/payload
@@ -130,7 +126,6 @@ upgrades_held() {
     until_ok 20 window_named '<Vorlune>' || { echo "    no settings dialog"; return 1; }
     install
     local rc=$?
-    ls "$dir"
     kill -KILL $dialog
     wait $dialog 2>/dev/null
     [ $rc -eq 0 ] && installed_new && compgen -G "$dir/Vorlune.scr.*.old" >/dev/null
@@ -147,7 +142,9 @@ fails() {
     local rc=$?
     rmdir "$dir/Vorlune.dll.new"
     [ ! -e "$dir/Vorlune.scr.new" ] || { echo "    Vorlune.scr.new is left"; return 1; }
-    [ $rc -eq 0 ] && cmp "$work/old.scr" "$dir/Vorlune.scr" && install
+    [ $rc -eq 0 ] && cmp "$work/old.scr" "$dir/Vorlune.scr" && install || return 1
+    # The program moved aside before, free now, is gone with this install.
+    ! compgen -G "$dir/*.old" >/dev/null || { echo "    left:" && ls -A "$dir"; return 1; }
 }
 run_case "a program that cannot be written: exit code 2, the old ones kept" fails
 
@@ -181,7 +178,7 @@ clears_ours() {
     until_ok 10 ended "$shell" || { echo "    the saver still runs"; return 1; }
     [ "$(ls -A "$dir")" = Uninstall.exe ] || { echo "    left:" && ls -A "$dir"; return 1; }
     [ -z "$(registry "$entry")" ] || { echo "    the entry is left"; return 1; }
-    registry "$desktop" | grep -E '^(SCRNSAVE.EXE|ScreenSaveActive)='
+    registry "$desktop" | grep -qx ScreenSaveActive=0 || { echo "    the saver is still active"; return 1; }
     ! registry "$desktop" | grep -q '^SCRNSAVE.EXE='
 }
 run_case "an uninstall closes the saver running and clears SCRNSAVE.EXE naming it in its short form" clears_ours
