@@ -61,6 +61,13 @@ start_vorlune() {
 }
 frames_shown() { od -An -tu8 "$WORK/swaps" | tr -d ' '; }
 
+# picture_stats PNG [GEOMETRY]: grey mean and deviation (0..1) of the picture
+# or a region of it into STATS.
+picture_stats() {
+    STATS=$("${convert:-/usr/bin/convert}" "$1" ${2:+-crop "$2" +repage} -colorspace gray \
+        -format '%[fx:mean] %[fx:standard_deviation]' info:) || fail "convert $1 failed"
+}
+
 # STATS holds a picture's grey mean and deviation (0..1): true when it shows
 # the scene, neither black nor one flat colour.
 is_scene() { awk '{ exit !($1 > 0.02 && $2 > 0.02) }' <<<"$STATS"; }

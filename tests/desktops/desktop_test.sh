@@ -5,8 +5,7 @@
 # DESKTOP is mutter (two monitors, 1024x768 and 800x600) or kwin (two outputs
 # of 1024x768 logical pixels at scale 1.5); the scenarios run one after another
 # on one compositor, which starts once. FAKE_INPUT is the test program that
-# types and clicks on KWin. Exit code 0 passed, 1 failed, 77 skipped (a
-# scenario for a feature this vorlune does not have).
+# types and clicks on KWin. Exit code 0 passed, 1 failed.
 #
 # Each compositor runs in a session of its own: a private runtime folder and
 # session bus, as an unprivileged user with a passwd entry (the bus daemon
@@ -163,12 +162,6 @@ hold_key() {
     esac >>"$WORK/remote.log" 2>&1 || fail "$1 could not be typed"
 }
 
-# picture_stats PNG [GEOMETRY]: grey mean and deviation (0..1) of the picture
-# or a region of it into STATS.
-picture_stats() {
-    STATS=$("$convert" "$1" ${2:+-crop "$2" +repage} -colorspace gray \
-        -format '%[fx:mean] %[fx:standard_deviation]' info:) || fail "convert $1 failed"
-}
 # red_share PNG: the share of the picture that is the test window's pure red square.
 red_share() {
     "$convert" "$1" -fill black +opaque '#ff0000' -fill white -opaque '#ff0000' \
@@ -370,24 +363,6 @@ idle() { # --idle: the scene after the idle time, gone on the user's input, back
     kill -TERM "$VORLUNE_PID"
     expect_exit 2 0
 }
-
-# Scenarios for features a vorlune may not have yet: skipped there.
-skip_without() { # FEATURE CONDITION...
-    local feature=$1
-    shift
-    "$@" && return 0
-    echo "skipped: this vorlune has no $feature"
-    exit 77
-}
-for scenario in "${SCENARIOS[@]}"; do
-    case $scenario-$DESKTOP in
-        titlebar-mutter) skip_without "title bars drawn by libdecor" \
-            eval 'readelf -d "$VORLUNE_BUILT" | grep -q "libdecor"' ;;
-        titlebar-kwin) skip_without "title bars from the compositor (zxdg_decoration_manager_v1)" \
-            grep -q zxdg_decoration_manager_v1 "$VORLUNE_BUILT" ;;
-        idle-*) skip_without "--idle" eval '"$VORLUNE_BUILT" --help 2>&1 | grep -q -- --idle' ;;
-    esac
-done
 
 case $DESKTOP in
     mutter) start_mutter ;;

@@ -65,13 +65,6 @@ start_weston() {
 # The compositor's CPU time, and vorlune's, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
-# picture_stats PNG [GEOMETRY]: grey mean and deviation (0..1) of the picture
-# or a region of it into STATS.
-picture_stats() {
-    STATS=$("$convert" "$1" ${2:+-crop "$2" +repage} -colorspace gray \
-        -format '%[fx:mean] %[fx:standard_deviation]' info:) || fail "convert $1 failed"
-}
-
 # output_shows_scene OUTPUT: a screenshot of that output (kept as OUTPUT.png) shows the scene.
 output_shows_scene() {
     grim -o "$1" "$WORK/$1.png" 2>>"$WORK/grim.log" && picture_stats "$WORK/$1.png" && is_scene
