@@ -33,6 +33,21 @@ struct RecordedShells {
         shells.evaluate();
         shells.polygoniseShells(*this);
     }
+
+    // Hands what was recorded to another sink, batch by batch, as the shells
+    // would have handed it.
+    template <typename Sink>
+    void replay(Sink& sink) const {
+        std::size_t corner = 0;
+        for (const int end : batchEnds) {
+            sink.beginTriangles();
+            for (; corner < static_cast<std::size_t>(end) * 6; corner += 6) {
+                sink.corner(Vector3{corners[corner], corners[corner + 1], corners[corner + 2]},
+                            Vector3{corners[corner + 3], corners[corner + 4], corners[corner + 5]});
+            }
+            sink.endTriangles();
+        }
+    }
 };
 
 }  // namespace vorlune

@@ -46,16 +46,9 @@ void sceneTick() {
 void sceneDraw() {
     beginSceneFrame(recorded.t);
     beginShells();
-    if (!recorded.corners.empty()) {
-        glInterleavedArrays(GL_N3F_V3F, 0, recorded.corners.data());
-        int first = 0;
-        for (const int end : recorded.batchEnds) {
-            glDrawArrays(GL_TRIANGLES, first, end - first);
-            first = end;
-        }
-        glDisableClientState(GL_NORMAL_ARRAY);
-        glDisableClientState(GL_VERTEX_ARRAY);
-    }
+    // The same calls in immediate mode as drawScene makes while it polygonises.
+    GlTriangleSink sink;
+    recorded.replay(sink);
     endShells();
     glEnable(GL_DEPTH_TEST);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "scene/recorded_shells.hpp"
 #include "triangle_recorder.hpp"
 
 // Counts every allocation the test program makes, to show that a frame makes none.
@@ -137,6 +138,21 @@ TEST(ShellGeometry, OtherResolutionsAndLevels) {
     }
     MetaballField tooFine(63, 1.0f, 1);
     EXPECT_THROW(ShellGeometry{tooFine}, std::invalid_argument);
+}
+
+// A tick recorded once and drawn on several surfaces hands each the stream the
+// shells would have handed it, batch ends included.
+TEST(RecordedShells, ReplayTheStreamOfTheShells) {
+    auto field = createSceneField(3);
+    ShellGeometry shells(*field);
+    RecordedShells recorded;
+    for (const float t : {0.0f, 17.25f, 123.5f}) {
+        recorded.record(*field, shells, t);
+        TriangleRecorder replayed;
+        recorded.replay(replayed);
+        placeBalls(*field, t);
+        expectSameStream(quick(shells), replayed, "t = " + std::to_string(t));
+    }
 }
 
 }  // namespace
